@@ -1,0 +1,6 @@
+#include "installerentry.h"
+
+int main(int argc, char *argv[])
+{
+    return InstallerEntry::run(argc, argv);
+}

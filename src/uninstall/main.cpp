@@ -1,0 +1,6 @@
+#include "uninstallerentry.h"
+
+int main(int argc, char *argv[])
+{
+    return UninstallerEntry::run(argc, argv);
+}

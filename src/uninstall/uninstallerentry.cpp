@@ -1,0 +1,18 @@
+#include "uninstallerentry.h"
+
+#include "basewidget.h"
+#include "singleapp.h"
+#include "startup.h"
+#include "widget.h"
+
+int UninstallerEntry::run(int &argc, char **argv)
+{
+    SingleApp app(argc, argv);
+    const auto settings = Startup::run(app);
+    if (!settings)
+        return 0;
+
+    Widget window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,6 @@
+#include "updaterentry.h"
+
+int main(int argc, char *argv[])
+{
+    return UpdaterEntry::run(argc, argv);
+}

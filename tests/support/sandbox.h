@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+// A throw-away machine for one test case: HOME, XDG_*, TMPDIR and PROGRAMFILES point into a
+// fresh temporary folder, and the programs look for "TS.ini" and "service.ini" in its
+// "program" folder. Everything is put back when the sandbox goes.
+class Sandbox
+{
+public:
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox &) = delete;
+    Sandbox &operator=(const Sandbox &) = delete;
+
+    bool isValid() const;
+    QString root() const;
+    QString path(const QString &relative) const;
+    QString programDir() const;
+
+    // Writes "TS.ini" into the program folder, the values encoded with the given codec.
+    void writeBranding(const QMap<QString, QString> &info, const QByteArray &codec = "GB2312") const;
+    void writeFile(const QString &relative, const QByteArray &content) const;
+
+    // The environment for programs started inside the sandbox.
+    QProcessEnvironment environment() const;
+
+    static void setRegistryValue(const QString &keyPath, const QString &name, const QString &value);
+    static QString registryValue(const QString &keyPath, const QString &name);
+
+private:
+    QTemporaryDir m_dir;
+    QMap<QByteArray, QByteArray> m_saved;
+    QMap<QByteArray, bool> m_wasSet;
+    bool m_savedChinese;
+    QString m_savedExe;
+    QString m_savedThird;
+};
