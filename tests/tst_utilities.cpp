@@ -1,11 +1,11 @@
 #include "basewidget.h"
+#include "platform.h"
 #include "sandbox.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -29,9 +29,8 @@ struct ProbeProcess
         imageName = QStringLiteral("qlvprobe%1x%2.exe")
                         .arg(QCoreApplication::applicationPid())
                         .arg(QRandomGenerator::global()->bounded(1000000));
-        const QString sleeper = QStandardPaths::findExecutable(QStringLiteral("sleep"));
         const QString copy = sandbox.path(imageName);
-        if (sleeper.isEmpty() || !QFile::copy(sleeper, copy))
+        if (!QFile::copy(QStringLiteral(SLEEPER_EXE), copy))
             return;
         process.start(copy, {QStringLiteral("300")});
         started = process.waitForStarted(10000);
@@ -46,6 +45,11 @@ struct ProbeProcess
     QProcess process;
     bool started = false;
 };
+
+bool onWindows()
+{
+    return QSysInfo::productType() == QLatin1String("windows");
+}
 
 } // namespace
 
@@ -117,7 +121,9 @@ void TestUtilities::existProcess_data()
     QTest::newRow("without .exe") << "stem" << true;
     QTest::newRow("suffix in capitals") << "STEM.EXE" << false;
     QTest::newRow("other letter case") << "upper" << false;
-    QTest::newRow("tail of the image name") << "tail" << true;
+    // tasklist compares the whole name, so on Windows a tail is not listed at all; elsewhere the
+    // listing holds every image name and the byte search finds the tail inside the full name.
+    QTest::newRow("tail of the image name") << "tail" << !onWindows();
     QTest::newRow("another name") << "other" << false;
 }
 
@@ -146,6 +152,8 @@ void TestUtilities::existProcess()
     else
         asked = stem + QStringLiteral("zz.exe");
 
+    if (Platform::processListing(image).isEmpty())
+        QSKIP("this system's process listing is empty: wine 8 ships tasklist.exe as a stub that prints nothing");
     QCOMPARE(BaseWidget::existProcess(asked), expected);
 }
 
@@ -158,7 +166,8 @@ void TestUtilities::killProcessStopsByExactName()
     // No ".exe" is added for a stop, and only the exact image name stops a process.
     BaseWidget::killProcess(probe.imageName.chopped(4));
     BaseWidget::killProcess(probe.imageName.mid(3));
-    QVERIFY(BaseWidget::existProcess(probe.imageName));
+    // The stop is done when killProcess returns, so a stopped probe would have ended already.
+    QVERIFY(!probe.process.waitForFinished(200));
 
     BaseWidget::killProcess(probe.imageName);
     QVERIFY(probe.process.waitForFinished(30000));
@@ -202,7 +211,11 @@ void TestUtilities::shellFolders()
     QVERIFY(!widget.startMenuPath().isEmpty());
     QVERIFY(!widget.desktopPath().isEmpty());
     QVERIFY(widget.startMenuPath() != widget.desktopPath());
-    if (!QSysInfo::productType().contains(QLatin1String("windows"))) {
+    if (onWindows()) {
+        // The shell's own folders of the user; a sandbox cannot move them.
+        QVERIFY2(widget.startMenuPath().endsWith(QStringLiteral("/Start Menu/Programs")), qPrintable(widget.startMenuPath()));
+        QVERIFY2(widget.desktopPath().endsWith(QStringLiteral("/Desktop")), qPrintable(widget.desktopPath()));
+    } else {
         // Off Windows both follow the XDG variables, so a sandbox keeps them.
         QCOMPARE(widget.startMenuPath(), sandbox.path(QStringLiteral("home/.local/share/applications")));
         QCOMPARE(widget.desktopPath(), sandbox.path(QStringLiteral("home/Desktop")));

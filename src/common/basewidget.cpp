@@ -218,24 +218,32 @@ void BaseWidget::veryDel(const QString &path)
         return;
     }
 
-    QDirIterator files(path, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        files.next();
-        const QFileInfo file = files.fileInfo();
-        qDebug() << "subfile:" << file.absolutePath() << file.fileName();
-        // A link is removed as a link; its target, wherever it lies, keeps its permissions.
-        if (!file.isSymLink())
-            QFile::setPermissions(file.filePath(), file.permissions() | QFile::WriteOwner);
-        qDebug() << "subfile:" << QFile::remove(file.filePath());
+    {
+        QDirIterator files(path, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            files.next();
+            const QFileInfo file = files.fileInfo();
+            qDebug() << "subfile:" << file.absolutePath() << file.fileName();
+            // A link is removed as a link; its target, wherever it lies, keeps its permissions.
+            if (!file.isSymLink())
+                QFile::setPermissions(file.filePath(), file.permissions() | QFile::WriteOwner);
+            qDebug() << "subfile:" << QFile::remove(file.filePath());
+        }
     }
 
-    // "." and ".." are visited too: an emptied directory goes through its "." entry, and its
-    // ".." entry takes the parent along once that has become empty.
-    QDirIterator dirs(path, QDir::Dirs | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (dirs.hasNext()) {
-        dirs.next();
-        qDebug() << "subdir:" << dirs.fileInfo().absoluteFilePath();
-        qDebug() << "subdir:" << QDir().rmpath(dirs.filePath());
+    // The directories are listed in full before any goes: Windows does not remove a directory
+    // while a listing of it is open, and the iterator keeps one open on every level it is in.
+    // "." and ".." are listed too: an emptied directory goes through its "." entry, and its ".."
+    // entry takes the parent along once that has become empty.
+    QStringList dirs;
+    {
+        QDirIterator it(path, QDir::Dirs | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            dirs.append(it.next());
+    }
+    for (const QString &dir : qAsConst(dirs)) {
+        qDebug() << "subdir:" << QFileInfo(dir).absoluteFilePath();
+        qDebug() << "subdir:" << QDir().rmpath(dir);
     }
     qDebug() << "dir:" << QDir().rmpath(path);
 }

@@ -13,7 +13,7 @@
 
 namespace {
 const QList<QByteArray> sandboxVariables = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                                            "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TMPDIR", "PROGRAMFILES", "APPDATA",
+                                            "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TMPDIR", "TMP", "TEMP", "PROGRAMFILES", "APPDATA",
                                             "LOCALAPPDATA", "USERPROFILE"};
 
 QString variableFolder(const QByteArray &variable)
@@ -34,9 +34,26 @@ QString variableFolder(const QByteArray &variable)
         return QStringLiteral("home/AppData/Roaming");
     if (variable == "LOCALAPPDATA")
         return QStringLiteral("home/AppData/Local");
-    if (variable == "TMPDIR")
+    if (variable == "TMPDIR" || variable == "TMP" || variable == "TEMP")
         return QStringLiteral("tmp");
     return QStringLiteral("programs");
+}
+// Where the registry is the machine's own (Windows, a wine prefix) a case must not see what the
+// case before it wrote. Elsewhere each sandbox has registry files of its own anyway.
+const QStringList suiteKeys = {
+    QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TesmarQLV"),
+    QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TesmarKD"),
+    QStringLiteral("HKEY_CURRENT_USER\\Software\\Havrel"),
+    QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\HavrelTest"),
+};
+
+void clearSuiteKeys()
+{
+    for (const QString &keyPath : suiteKeys) {
+        const std::unique_ptr<QSettings> key(Platform::openKey(keyPath, nullptr));
+        key->remove(QString());
+        key->sync();
+    }
 }
 } // namespace
 
@@ -56,10 +73,12 @@ Sandbox::Sandbox()
     QFile::setPermissions(path(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir().mkpath(programDir());
     BaseWidget::setProgramDirForTesting(programDir());
+    clearSuiteKeys();
 }
 
 Sandbox::~Sandbox()
 {
+    clearSuiteKeys();
     BaseWidget::setProgramDirForTesting(QString());
     BaseWidget::chinese = m_savedChinese;
     BaseWidget::exe = m_savedExe;
