@@ -35,6 +35,10 @@ cd "$top"
 echo "== Windows build"
 # The static Qt + QuaZip kit for mingw-w64 lies in the shared folder beside the checkout.
 kit_archive=${WIN64_KIT:-$top/../shared/win64/qt5-mingw-static.tar.xz}
+if [ ! -f "$kit_archive" ]; then
+    echo "The Windows kit is missing: $kit_archive (set WIN64_KIT to its path)"
+    exit 1
+fi
 rm -rf build/win64 build/qt5-mingw
 mkdir -p build
 tar -C build -xJf "$kit_archive"
