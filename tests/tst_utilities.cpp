@@ -1,11 +1,11 @@
 #include "basewidget.h"
 #include "platform.h"
+#include "probeprocess.h"
 #include "sandbox.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
@@ -20,31 +20,6 @@ void makeFile(const QString &file, bool readOnly)
     if (readOnly)
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 }
-
-// A long-running process under an image name that no real program has.
-struct ProbeProcess
-{
-    ProbeProcess(const Sandbox &sandbox)
-    {
-        imageName = QStringLiteral("qlvprobe%1x%2.exe")
-                        .arg(QCoreApplication::applicationPid())
-                        .arg(QRandomGenerator::global()->bounded(1000000));
-        const QString copy = sandbox.path(imageName);
-        if (!QFile::copy(QStringLiteral(SLEEPER_EXE), copy))
-            return;
-        process.start(copy, {QStringLiteral("300")});
-        started = process.waitForStarted(10000);
-    }
-    ~ProbeProcess()
-    {
-        process.kill();
-        process.waitForFinished(10000);
-    }
-
-    QString imageName;
-    QProcess process;
-    bool started = false;
-};
 
 bool onWindows()
 {
@@ -134,9 +109,9 @@ void TestUtilities::existProcess()
 
     Sandbox sandbox;
     ProbeProcess probe(sandbox);
-    QVERIFY2(probe.started, "the probe process did not start");
+    QVERIFY2(probe.isStarted(), "the probe process did not start");
 
-    const QString image = probe.imageName;
+    const QString image = probe.imageName();
     const QString stem = image.chopped(4);
     QString asked;
     if (transform == QLatin1String("full"))
@@ -161,17 +136,17 @@ void TestUtilities::killProcessStopsByExactName()
 {
     Sandbox sandbox;
     ProbeProcess probe(sandbox);
-    QVERIFY2(probe.started, "the probe process did not start");
+    QVERIFY2(probe.isStarted(), "the probe process did not start");
 
     // No ".exe" is added for a stop, and only the exact image name stops a process.
-    BaseWidget::killProcess(probe.imageName.chopped(4));
-    BaseWidget::killProcess(probe.imageName.mid(3));
+    BaseWidget::killProcess(probe.imageName().chopped(4));
+    BaseWidget::killProcess(probe.imageName().mid(3));
     // The stop is done when killProcess returns, so a stopped probe would have ended already.
-    QVERIFY(!probe.process.waitForFinished(200));
+    QVERIFY(!probe.process().waitForFinished(200));
 
-    BaseWidget::killProcess(probe.imageName);
-    QVERIFY(probe.process.waitForFinished(30000));
-    QVERIFY(!BaseWidget::existProcess(probe.imageName));
+    BaseWidget::killProcess(probe.imageName());
+    QVERIFY(probe.process().waitForFinished(30000));
+    QVERIFY(!BaseWidget::existProcess(probe.imageName()));
 }
 
 void TestUtilities::readReg_data()

@@ -33,6 +33,10 @@ QByteArray processListing(const QString &imageName);
 // report, meant for the debug channel only.
 QByteArray stopProcesses(const QString &imageName);
 
+// The program-files folder, the default place of installations: the variable "PROGRAMFILES";
+// where it is unset off Windows, a folder in the user's data location.
+QString programFilesFolder();
+
 // The user's programs menu and desktop folders.
 QString programsMenuFolder();
 QString desktopFolder();

@@ -117,6 +117,14 @@ QString readMachineValue64(const QString &subKey, const QString &valueName)
     return result;
 }
 
+QString programFilesFolder()
+{
+    const QString variable = qEnvironmentVariable("PROGRAMFILES");
+    if (!variable.isEmpty())
+        return variable;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Programs");
+}
+
 QByteArray processListing(const QString &imageName)
 {
     // tasklist filters by name; here the whole listing is searched, which finds the same names.

@@ -39,6 +39,11 @@ QString readMachineValue64(const QString &subKey, const QString &valueName)
     return result;
 }
 
+QString programFilesFolder()
+{
+    return qEnvironmentVariable("PROGRAMFILES");
+}
+
 QByteArray processListing(const QString &imageName)
 {
     QByteArray output;
