@@ -15,7 +15,7 @@ cmake --build build/linux
 out=$top/demo-out
 sandbox=$out/sandbox
 rm -rf "$sandbox"
-mkdir -p "$sandbox"/{home,tmp,programs,run,download}
+mkdir -p "$sandbox"/{home/Desktop,home/.local/share/applications,tmp,programs,run,download}
 chmod 700 "$sandbox/run"
 export HOME=$sandbox/home XDG_CONFIG_HOME=$sandbox/home/.config XDG_DATA_HOME=$sandbox/home/.local/share \
        XDG_CACHE_HOME=$sandbox/home/.cache XDG_RUNTIME_DIR=$sandbox/run TMPDIR=$sandbox/tmp \

@@ -209,6 +209,8 @@ void TestBranding::serviceFile()
     sandbox.writeBranding({{"name", "n"}});
     if (present)
         sandbox.writeFile(QStringLiteral("program/service.ini"), content);
+    else
+        QFile::remove(sandbox.path(QStringLiteral("program/service.ini")));
 
     const BaseWidget widget;
     QCOMPARE(widget.bsServer, expected);

@@ -246,13 +246,24 @@ void TestExtraction::progressRule()
 
     Widget window;
     window.show();
+    // The installation procedure sets 40, 50, 60 and 70 in a row; what the bar showed before
+    // that is the extraction's doing.
+    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("progressBar"));
+    QList<QPair<int, bool>> changes; // value, bar shown when it was set
+    connect(bar, &QProgressBar::valueChanged, this, [&](int changed) { changes.append({changed, bar->isVisible()}); });
     QSignalSpy finished(&window, &Widget::installationFinished);
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("install")), Qt::LeftButton);
     QVERIFY(finished.wait(60000));
 
-    const auto *bar = window.findChild<QProgressBar *>(QStringLiteral("progressBar"));
-    QCOMPARE(bar->value(), value);
-    QCOMPARE(bar->isVisible(), barShown);
+    int procedure = -1;
+    for (int i = 1; i + 3 < changes.size(); ++i) {
+        if (changes.at(i).first == 40 && changes.at(i + 1).first == 50 && changes.at(i + 2).first == 60
+            && changes.at(i + 3).first == 70)
+            procedure = i;
+    }
+    QVERIFY(procedure > 0);
+    QCOMPARE(changes.at(procedure - 1).first, value);
+    QCOMPARE(changes.at(procedure).second, barShown);
     QCOMPARE(filesBelow(window.installDir).size(), qMax(entries, 0));
 }
 

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSettings>
+#include <QtEndian>
 #include <QtMath>
 
 #include <cstdio>
@@ -33,6 +34,12 @@ QString &programDirOverride()
 {
     static QString dir;
     return dir;
+}
+
+std::function<void(int)> &endProgramHandler()
+{
+    static std::function<void(int)> handler;
+    return handler;
 }
 
 const QString uninstallKeyPath = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
@@ -89,8 +96,8 @@ void BaseWidget::loadFromRegistry()
     if (installDir.isEmpty()) {
         // The product is not installed: nothing to serve, and nothing to tell the user.
         qDebug() << "no installation of" << key;
-        std::fflush(stderr);
-        std::exit(0);
+        endProgram(0);
+        return;
     }
 
     const QJsonObject info = XFunc::stringToJson(productReg->value(QStringLiteral("info")).toString());
@@ -147,6 +154,21 @@ QString BaseWidget::programDir()
 void BaseWidget::setProgramDirForTesting(const QString &dir)
 {
     programDirOverride() = dir;
+}
+
+void BaseWidget::endProgram(int code)
+{
+    if (endProgramHandler()) {
+        endProgramHandler()(code);
+        return;
+    }
+    std::fflush(stderr);
+    std::exit(code);
+}
+
+void BaseWidget::setEndProgramForTesting(const std::function<void(int)> &handler)
+{
+    endProgramHandler() = handler;
 }
 
 // ---- window frame ----
@@ -261,4 +283,41 @@ QString BaseWidget::startMenuPath()
 QString BaseWidget::desktopPath()
 {
     return Platform::desktopFolder();
+}
+
+bool BaseWidget::ChangeExeIcon(const QString &iconFile, const QString &exeFile)
+{
+    QFile icon(iconFile);
+    if (!icon.exists() || !icon.open(QIODevice::ReadOnly))
+        return false;
+
+    // Short reads leave zeros, as a zero-filled buffer would.
+    const QByteArray header = icon.read(6).leftJustified(6, '\0', true);
+    const int count = qFromLittleEndian<quint16>(header.constData() + 4);
+    QList<QByteArray> selection;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray entry = icon.read(16).leftJustified(16, '\0', true);
+        const int bitsPerPixel = qFromLittleEndian<quint16>(entry.constData() + 6);
+        qDebug() << bitsPerPixel << quint8(entry.at(0));
+        if (bitsPerPixel == 32)
+            selection.prepend(entry);
+    }
+    // The first seven 32-bit images of the file, the last of them first.
+    while (selection.size() > 7)
+        selection.removeFirst();
+    if (selection.isEmpty())
+        return false;
+
+    QList<QPair<int, QByteArray>> images;
+    for (int j = 0; j < 7; ++j) {
+        const QByteArray &entry = j < selection.size() ? selection.at(j) : selection.last();
+        const quint32 length = qFromLittleEndian<quint32>(entry.constData() + 8);
+        const quint32 offset = qFromLittleEndian<quint32>(entry.constData() + 12);
+        // No icon image comes near this; a larger length is a damaged file, not a picture.
+        if (length > 16 * 1024 * 1024)
+            return false;
+        icon.seek(offset);
+        images.append({7 - j, icon.read(length).leftJustified(int(length), '\0', true)});
+    }
+    return Platform::writeIconResources(exeFile, images);
 }

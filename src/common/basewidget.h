@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QSettings;
 
 // Base of every window of the suite: the frameless, draggable window with its painted outline,
@@ -41,6 +43,15 @@ public:
     static QString readReg(const QString &subKey, const QString &valueName);
     QString startMenuPath();
     QString desktopPath();
+    // Writes the 32-bit images of the icon file into the executable as its icon images 7 to 1.
+    // False when the icon file cannot be read, holds no 32-bit image or the executable cannot be
+    // updated; then the executable is unchanged.
+    bool ChangeExeIcon(const QString &iconFile, const QString &exeFile);
+
+    // Ends the program at once with the exit code, from wherever it is. A test can put a
+    // recorder in its place; then the call returns and the caller returns too.
+    static void endProgram(int code);
+    static void setEndProgramForTesting(const std::function<void(int)> &handler);
 
     QPoint dragOffset;
     QString name;

@@ -1,7 +1,10 @@
 #include "widget.h"
 
+#include "installreport.h"
+#include "msgtool.h"
 #include "platform.h"
 #include "ui_widget.h"
+#include "xfunc.h"
 #include "zipthread.h"
 
 #include <QDebug>
@@ -9,6 +12,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
+#include <QJsonObject>
+#include <QSettings>
 #include <QTime>
 
 static void initInstallResources()
@@ -156,10 +161,153 @@ void Widget::on_browse_clicked()
     ui->path->setCursorPosition(0);
 }
 
+namespace {
+QString inFolder(const QString &folder, const QString &name)
+{
+    return folder + QDir::separator() + name;
+}
+
+// Runtime libraries the client needs beside it; they come with the installer, not the package.
+const QStringList runtimeLibraries = {
+    QStringLiteral("Qt5Widgets.dll"), QStringLiteral("Qt5Gui.dll"),    QStringLiteral("Qt5Core.dll"),
+    QStringLiteral("msvcr100.dll"),   QStringLiteral("msvcp100.dll"),  QStringLiteral("icuuc52.dll"),
+    QStringLiteral("icuin52.dll"),    QStringLiteral("icudt52.dll"),
+};
+
+// The general-edition client's plug-in files, which would clash with this client's.
+const QStringList generalEditionFiles = {
+    QStringLiteral("3dsMax.dll"),     QStringLiteral("Newtonsoft.Json.dll"), QStringLiteral("Skyloft.dll"),
+    QStringLiteral("tesmar_2.mse"),   QStringLiteral("tesmar_1.mse"),        QStringLiteral("render_fn.mse"),
+    QStringLiteral("o_tesmar_2.mse"), QStringLiteral("o_tesmar_1.mse"),      QStringLiteral("o_render_fn.mse"),
+};
+} // namespace
+
+QString Widget::clientPath() const
+{
+    return inFolder(installDir, exe);
+}
+
 void Widget::zipOver()
 {
-    qDebug() << "extraction finished" << installDir;
+    setProgress(40);
+    // QFile::copy never overwrites: what an earlier installation left in place stays.
+    for (const QString &library : runtimeLibraries)
+        QFile::copy(inFolder(appDir, library), inFolder(installDir, library));
+
+    QString dataFolder = XFunc::readUserReg(
+                             QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
+                             QStringLiteral("AppData"))
+                             .toString();
+    dataFolder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    dataFolder += QLatin1Char('/') + productKey();
+    QDir().mkpath(dataFolder);
+    const QString allUsers = dataFolder + QStringLiteral("/AllUser");
+    QDir().mkpath(allUsers);
+    QFile::copy(inFolder(appDir, QStringLiteral("SPCache")), allUsers + QStringLiteral("/SPCache"));
+
+    if (third == QLatin1String("KDRender")) {
+        // The "KDRender" package carries the standard client; it runs under the partner's name.
+        if (!QFile::rename(inFolder(installDir, QStringLiteral("TesmarQLV.exe")), clientPath())) {
+            MsgTool::warn(chinese ? QStringLiteral("重命名失败") : QStringLiteral("Rename file error"));
+            endProgram(0);
+            return;
+        }
+    }
+    const QString icon = installDir + QStringLiteral("/TS.ico");
+    QFile::copy(appDir + QStringLiteral("/TS.ico"), icon);
+    if (!third.isEmpty() && !ChangeExeIcon(icon, clientPath())) {
+        MsgTool::warn(chinese ? QStringLiteral("换图标失败") : QStringLiteral("Change icon error"));
+        endProgram(0);
+        return;
+    }
+    setProgress(50);
+
+    createShortcuts();
+    setProgress(60);
+    setProgress(70);
+
+    if (ui->autoRun->isChecked())
+        runReg->setValue(exe, clientPath() + QStringLiteral(" RegAutoRun"));
+    writeUninstallEntry();
+    writeProductSettings();
+
+    Platform::openToAllUsers(QFileInfo(installDir).absolutePath());
+    removeGeneralEditionFiles();
+    setProgress(100);
+    InstallReport::send(this, mark);
+
+    ui->install->setText(chinese ? QStringLiteral("开启%1").arg(name) : QStringLiteral("Finish"));
+    ui->install->show();
+    ui->closeBtn->show();
+    if (third.isEmpty() && chinese)
+        ui->installVantoo->show();
+    else
+        ui->installVantoo->setChecked(false);
     emit installationFinished();
+}
+
+void Widget::createShortcuts()
+{
+    const QString startMenuFolder = startMenuPath() + QLatin1Char('/') + name;
+    const QString desktopShortcut = desktopPath() + QLatin1Char('/') + name + QStringLiteral(".lnk");
+    // An earlier installation's shortcuts point into its own versioned folder.
+    if (!name.isEmpty()) {
+        if (QFileInfo::exists(startMenuFolder))
+            veryDel(startMenuFolder);
+        veryDel(desktopShortcut);
+    }
+    if (ui->startMenu->isChecked()) {
+        // All levels: removing the old folder takes an emptied programs menu along with it.
+        QDir().mkpath(startMenuFolder);
+        const QString start = chinese ? QStringLiteral("启动") : QStringLiteral("start ");
+        const QString remove = chinese ? QStringLiteral("卸载") : QStringLiteral("uninstall ");
+        QFile::link(clientPath(),
+                    startMenuFolder + QLatin1Char('/') + QStringLiteral("%1.lnk").arg(QStringLiteral("%1%2").arg(start, name)));
+        QFile::link(inFolder(installDir, QStringLiteral("uninstall.exe")),
+                    startMenuFolder + QLatin1Char('/') + QStringLiteral("%1.lnk").arg(QStringLiteral("%1%2").arg(remove, name)));
+    }
+    QFile::link(clientPath(), desktopShortcut);
+}
+
+void Widget::writeUninstallEntry()
+{
+    uninstallReg->beginGroup(productKey());
+    uninstallReg->setValue(QStringLiteral("DisplayName"), name);
+    uninstallReg->setValue(QStringLiteral("UninstallString"), inFolder(installDir, QStringLiteral("uninstall.exe")));
+    uninstallReg->setValue(QStringLiteral("installDir"), installDir);
+    uninstallReg->setValue(QStringLiteral("DisplayVersion"), installerVersion);
+    if (third.isEmpty()) {
+        uninstallReg->setValue(QStringLiteral("URLInfoAbout"), QStringLiteral(SUITE_WEBSITE));
+        uninstallReg->setValue(QStringLiteral("Publisher"), QStringLiteral("Havrel科技股份有限公司"));
+    }
+    uninstallReg->setValue(QStringLiteral("DisplayIcon"), clientPath());
+    uninstallReg->endGroup();
+}
+
+void Widget::writeProductSettings()
+{
+    productReg->setValue(QStringLiteral("ThirdPart"), third);
+    productReg->setValue(QStringLiteral("Language"), chinese ? QStringLiteral("zh_cn") : QStringLiteral("en_us"));
+    productReg->setValue(QStringLiteral("InstallDir"), installDir);
+    QJsonObject info;
+    info.insert(QStringLiteral("third"), third);
+    info.insert(QStringLiteral("name"), name);
+    info.insert(QStringLiteral("nameEN"), nameEN);
+    info.insert(QStringLiteral("exe"), exe);
+    info.insert(QStringLiteral("mark"), mark);
+    info.insert(QStringLiteral("lang"), lang);
+    productReg->setValue(QStringLiteral("info"), XFunc::jsonToString(info));
+}
+
+void Widget::removeGeneralEditionFiles()
+{
+    const std::unique_ptr<QSettings> general(
+        Platform::openKey(QStringLiteral("HKEY_CURRENT_USER\\Software\\Havrel\\DVClient\\Settings"), nullptr));
+    const QString folder = general->value(QStringLiteral("InstallDir")).toString();
+    if (folder.isEmpty())
+        return;
+    for (const QString &file : generalEditionFiles)
+        QFile::remove(inFolder(folder, file));
 }
 
 void Widget::oneOk()
@@ -170,5 +318,11 @@ void Widget::oneOk()
 
 void Widget::launch()
 {
+    ui->minBtn->hide();
+    ui->closeBtn->hide();
+    Platform::startClient(clientPath());
+    // The companion's installer runs only where the companion is not installed yet.
+    if (ui->installVantoo->isChecked() && !companyReg->contains(QStringLiteral("tesmartools/Settings/InstallDir")))
+        Platform::startDetached(inFolder(appDir, QStringLiteral("Vantoosetup.exe")), {QStringLiteral("/sp-"), QStringLiteral("/silent")});
     close();
 }

@@ -44,6 +44,11 @@ public slots:
     void oneOk();
 
 private:
+    QString clientPath() const;
+    void createShortcuts();
+    void writeUninstallEntry();
+    void writeProductSettings();
+    void removeGeneralEditionFiles();
     void launch();
 
     std::unique_ptr<Ui::Widget> ui;

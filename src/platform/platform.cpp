@@ -3,7 +3,34 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+namespace {
+Platform::ActHook &hookSlot()
+{
+    static Platform::ActHook hook;
+    return hook;
+}
+} // namespace
+
 namespace Platform {
+
+void setActHookForTesting(const ActHook &hook)
+{
+    hookSlot() = hook;
+}
+
+const ActHook &actHook()
+{
+    return hookSlot();
+}
+
+void startDetached(const QString &program, const QStringList &arguments)
+{
+    if (actHook()) {
+        actHook()(program, arguments);
+        return;
+    }
+    QProcess::startDetached(program, arguments);
+}
 
 QString programsMenuFolder()
 {

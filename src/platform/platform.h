@@ -5,8 +5,13 @@
 // the pieces that are the same everywhere. Callers never test for the system themselves.
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+
+#include <functional>
 
 class QObject;
 class QSettings;
@@ -18,6 +23,10 @@ namespace Platform {
 // Elsewhere: one INI file per hive in $XDG_CONFIG_HOME/Havrel/registry, the key path below the
 // hive as group prefix.
 QSettings *openKey(const QString &keyPath, QObject *parent);
+
+// A value below HKEY_CURRENT_USER, an invalid variant when absent. Off Windows the value "AppData"
+// of the "Shell Folders" key, unless stored, is the per-user data location.
+QVariant readUserValue(const QString &subKey, const QString &valueName);
 
 // A string value below HKEY_LOCAL_MACHINE in the 64-bit registry view. Values whose data does
 // not fit 1024 bytes (511 characters and the terminating NUL) read as empty, as does anything
@@ -40,6 +49,32 @@ QString programFilesFolder();
 // The user's programs menu and desktop folders.
 QString programsMenuFolder();
 QString desktopFolder();
+
+// The processor as "[" + cores + "]" + name (WMI's Win32_Processor on Windows, /proc/cpuinfo
+// elsewhere). False when it could not be read; description is then left as it was.
+bool processorDescription(QString *description);
+
+// Writes icon images (RT_ICON, language 1033) into a Windows executable, keeping every other
+// resource: images holds (id, image bytes) pairs. Windows: the system's resource update, whose
+// failures go unnoticed. Elsewhere: a writer of the PE format, false when the file is no PE.
+bool writeIconResources(const QString &executable, const QList<QPair<int, QByteArray>> &images);
+
+// Opens a folder and everything below it to all users ("icacls FOLDER /grant EveryOne:F /t" on
+// Windows, "chmod -R a+rwX FOLDER" elsewhere), waiting at most 30000 ms.
+void openToAllUsers(const QString &folder);
+
+// Starts a program detached. startClient starts the client through the desktop shell
+// ("explorer" on Windows), so that it is not a child of the program that starts it.
+void startDetached(const QString &program, const QStringList &arguments);
+void startClient(const QString &clientPath);
+
+// Tests observe the acts that must not really happen in a test (starting programs detached,
+// stopping processes by name) through this hook: when set, those acts call it with the program
+// and its arguments instead of happening. Empty: the acts happen.
+using ActHook = std::function<void(const QString &program, const QStringList &arguments)>;
+void setActHookForTesting(const ActHook &hook);
+// The hook, if any: platform backends consult it before acting.
+const ActHook &actHook();
 
 // Runs program with args and waits for it at most msecs. True when it ended in time; output,
 // when given, receives its standard output. A program that outlives the wait is killed.

@@ -2,6 +2,8 @@
 // are read from /proc and stopped with SIGKILL.
 #include "platform.h"
 
+#include "peresources.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -102,6 +104,19 @@ QSettings *openKey(const QString &keyPath, QObject *parent)
     return openHive(splitKeyPath(keyPath), parent);
 }
 
+QVariant readUserValue(const QString &subKey, const QString &valueName)
+{
+    QSettings *hive = openHive(splitKeyPath(QStringLiteral("HKEY_CURRENT_USER\\") + subKey), nullptr);
+    const QVariant value = hive->value(valueName);
+    delete hive;
+    if (value.isValid())
+        return value;
+    const QString shellFolders = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+    if (subKey.compare(shellFolders, Qt::CaseInsensitive) == 0 && valueName == QLatin1String("AppData"))
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QVariant();
+}
+
 QString readMachineValue64(const QString &subKey, const QString &valueName)
 {
     QSettings *hive = openHive(splitKeyPath(QStringLiteral("HKEY_LOCAL_MACHINE\\") + subKey), nullptr);
@@ -137,6 +152,10 @@ QByteArray processListing(const QString &imageName)
 
 QByteArray stopProcesses(const QString &imageName)
 {
+    if (actHook()) {
+        actHook()(QStringLiteral("kill"), {QStringLiteral("-KILL"), imageName});
+        return QByteArray();
+    }
     QByteArray report;
     for (const RunningProcess &process : runningProcesses()) {
         if (process.image != imageName)
@@ -149,6 +168,56 @@ QByteArray stopProcesses(const QString &imageName)
     if (report.isEmpty())
         report = "ERROR: The process \"" + imageName.toUtf8() + "\" not found.\n";
     return report;
+}
+
+bool processorDescription(QString *description)
+{
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    if (!cpuinfo.open(QIODevice::ReadOnly))
+        return false;
+    QString name;
+    QString cores;
+    int processors = 0;
+    const QList<QByteArray> lines = cpuinfo.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const int colon = line.indexOf(':');
+        if (colon < 0)
+            continue;
+        const QByteArray key = line.left(colon).trimmed();
+        const QString value = QString::fromUtf8(line.mid(colon + 1).trimmed());
+        if (key == "processor")
+            ++processors;
+        else if (key == "model name")
+            name = value; // the last processor listed decides, as with several WMI objects
+        else if (key == "cpu cores" && cores.isEmpty())
+            cores = value;
+    }
+    if (processors == 0)
+        return false;
+    // Some systems (virtual machines, other architectures) do not report cores per package.
+    if (cores.isEmpty())
+        cores = QString::number(processors);
+    *description = QStringLiteral("[%1]").arg(cores) + name;
+    return true;
+}
+
+bool writeIconResources(const QString &executable, const QList<QPair<int, QByteArray>> &images)
+{
+    QString error;
+    if (PeResources::update(executable, 3, 1033, images, &error))
+        return true;
+    qDebug() << "icon resources not written:" << executable << error;
+    return false;
+}
+
+void openToAllUsers(const QString &folder)
+{
+    runTool(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a+rwX"), folder}, 30000);
+}
+
+void startClient(const QString &clientPath)
+{
+    startDetached(clientPath, {});
 }
 
 } // namespace Platform

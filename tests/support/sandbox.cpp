@@ -71,7 +71,12 @@ Sandbox::Sandbox()
     }
     // Qt insists on a private runtime folder.
     QFile::setPermissions(path(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // A user's account has a desktop and a programs menu.
+    QDir().mkpath(path(QStringLiteral("home/Desktop")));
+    QDir().mkpath(path(QStringLiteral("home/.local/share/applications")));
     QDir().mkpath(programDir());
+    // Servers are the test's own or none: nothing may reach for the build's default addresses.
+    writeFile(QStringLiteral("program/service.ini"), "[server]\nops=http://127.0.0.1:9\nweb=http://127.0.0.1:9\n");
     BaseWidget::setProgramDirForTesting(programDir());
     clearSuiteKeys();
 }

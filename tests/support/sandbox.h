@@ -8,7 +8,8 @@
 
 // A throw-away machine for one test case: HOME, XDG_*, TMPDIR and PROGRAMFILES point into a
 // fresh temporary folder, and the programs look for "TS.ini" and "service.ini" in its
-// "program" folder. Everything is put back when the sandbox goes.
+// "program" folder. "service.ini" starts out pointing the operations and web servers at a closed
+// port of 127.0.0.1. Everything is put back when the sandbox goes.
 class Sandbox
 {
 public:

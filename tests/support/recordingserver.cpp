@@ -1,0 +1,72 @@
+#include "recordingserver.h"
+
+#include <QTcpSocket>
+#include <QTest>
+
+RecordingServer::RecordingServer(int lifetimeMs)
+{
+    m_server.listen(QHostAddress::LocalHost);
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = m_server.nextPendingConnection())
+            serve(socket);
+    });
+    m_lifetime.setSingleShot(true);
+    connect(&m_lifetime, &QTimer::timeout, &m_server, &QTcpServer::close);
+    m_lifetime.start(lifetimeMs);
+}
+
+bool RecordingServer::isListening() const
+{
+    return m_server.isListening();
+}
+
+QString RecordingServer::base() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
+}
+
+void RecordingServer::answer(const QByteArray &path, const QByteArray &body, int status)
+{
+    m_answers.insert(path, {status, body});
+}
+
+bool RecordingServer::waitForRequests(int count, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return requests.size() >= count; }, timeoutMs);
+}
+
+void RecordingServer::serve(QTcpSocket *socket)
+{
+    socket->setParent(this);
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+        QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
+        const int headerEnd = buffer.indexOf("\r\n\r\n");
+        if (headerEnd < 0) {
+            socket->setProperty("buffer", buffer);
+            return;
+        }
+        const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
+        int length = 0;
+        for (const QByteArray &line : lines) {
+            if (line.toLower().startsWith("content-length:"))
+                length = line.mid(15).trimmed().toInt();
+        }
+        if (buffer.size() < headerEnd + 4 + length) {
+            socket->setProperty("buffer", buffer);
+            return;
+        }
+        socket->setProperty("buffer", QByteArray());
+        const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
+        Request request{requestLine.value(0), requestLine.value(1), buffer.mid(headerEnd + 4, length)};
+        requests.append(request);
+        const QByteArray path = request.target.split('?').first();
+        const auto found = m_answers.constFind(path);
+        const int status = found == m_answers.constEnd() ? 404 : found->first;
+        const QByteArray body = found == m_answers.constEnd() ? QByteArray("not found") : found->second;
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Error")
+                      + "\r\nContent-Type: application/json;charset=UTF-8\r\nContent-Length: "
+                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    });
+}

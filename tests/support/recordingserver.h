@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QTcpServer>
+#include <QTimer>
+
+// An HTTP server on 127.0.0.1 for one test: records every request and answers from a table of
+// paths (anything else: 404). It stops listening by itself after a bounded time.
+class RecordingServer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Request
+    {
+        QByteArray method;
+        QByteArray target; // path and query, as sent
+        QByteArray body;
+    };
+
+    explicit RecordingServer(int lifetimeMs = 120000);
+
+    bool isListening() const;
+    QString base() const; // "http://127.0.0.1:PORT"
+    void answer(const QByteArray &path, const QByteArray &body, int status = 200);
+    // Waits until at least count requests have arrived.
+    bool waitForRequests(int count, int timeoutMs = 30000);
+
+    QList<Request> requests;
+
+private:
+    void serve(QTcpSocket *socket);
+
+    QTcpServer m_server;
+    QTimer m_lifetime;
+    QMap<QByteArray, QPair<int, QByteArray>> m_answers;
+};
