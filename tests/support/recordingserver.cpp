@@ -25,9 +25,15 @@ QString RecordingServer::base() const
     return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
 }
 
-void RecordingServer::answer(const QByteArray &path, const QByteArray &body, int status)
+void RecordingServer::answer(const QByteArray &target, const QByteArray &body, int status)
 {
-    m_answers.insert(path, {status, body});
+    m_answers.insert(target, {status, body});
+}
+
+void RecordingServer::answerBroken(const QByteArray &target, const QByteArray &body)
+{
+    m_answers.insert(target, {200, body});
+    m_broken.append(target);
 }
 
 bool RecordingServer::waitForRequests(int count, int timeoutMs)
@@ -61,12 +67,23 @@ void RecordingServer::serve(QTcpSocket *socket)
         Request request{requestLine.value(0), requestLine.value(1), buffer.mid(headerEnd + 4, length)};
         requests.append(request);
         const QByteArray path = request.target.split('?').first();
-        const auto found = m_answers.constFind(path);
+        auto found = m_answers.constFind(request.target);
+        if (found == m_answers.constEnd())
+            found = m_answers.constFind(path);
+        const bool broken = m_broken.contains(request.target);
         const int status = found == m_answers.constEnd() ? 404 : found->first;
         const QByteArray body = found == m_answers.constEnd() ? QByteArray("not found") : found->second;
         socket->write("HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Error")
                       + "\r\nContent-Type: application/json;charset=UTF-8\r\nContent-Length: "
-                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-        socket->disconnectFromHost();
+                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n"
+                      + (broken ? body.left(body.size() / 2) : body));
+        if (broken) {
+            // Half the body reaches the client before the connection breaks.
+            socket->flush();
+            socket->waitForBytesWritten(5000);
+            socket->abort();
+        }
+        else
+            socket->disconnectFromHost();
     });
 }

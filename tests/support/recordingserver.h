@@ -23,7 +23,10 @@ public:
 
     bool isListening() const;
     QString base() const; // "http://127.0.0.1:PORT"
-    void answer(const QByteArray &path, const QByteArray &body, int status = 200);
+    // Answers for a path, or for a path with its query (which takes precedence).
+    void answer(const QByteArray &target, const QByteArray &body, int status = 200);
+    // Announces the whole body, sends only its first half, then drops the connection.
+    void answerBroken(const QByteArray &target, const QByteArray &body);
     // Waits until at least count requests have arrived.
     bool waitForRequests(int count, int timeoutMs = 30000);
 
@@ -35,4 +38,5 @@ private:
     QTcpServer m_server;
     QTimer m_lifetime;
     QMap<QByteArray, QPair<int, QByteArray>> m_answers;
+    QList<QByteArray> m_broken;
 };
