@@ -40,12 +40,15 @@ QString placeProgram(const Sandbox &sandbox, const QString &name)
     return QFile::copy(source, target) ? target : QString();
 }
 
-std::unique_ptr<QProcess> start(const Sandbox &sandbox, const QString &file)
+// The updater is started with the version to install, as the client starts it.
+std::unique_ptr<QProcess> start(const Sandbox &sandbox, const QString &file, QStringList arguments = {QStringLiteral("-")})
 {
+    if (arguments == QStringList{QStringLiteral("-")})
+        arguments = QFileInfo(file).baseName() == QLatin1String("update") ? QStringList{QStringLiteral("5.2.0.0")} : QStringList();
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(sandbox.environment());
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(file, QStringList());
+    process->start(file, arguments);
     return process;
 }
 
@@ -82,6 +85,7 @@ private slots:
     void oneProgramAtATime_data();
     void oneProgramAtATime();
     void killedOwnerFreesTheEndpoint();
+    void updaterWithoutVersionEndsQuietly();
 };
 
 void TestPrograms::notInstalledEndsQuietly_data()
@@ -158,6 +162,15 @@ void TestPrograms::killedOwnerFreesTheEndpoint()
 
     next->kill();
     next->waitForFinished(finishLimit);
+}
+
+void TestPrograms::updaterWithoutVersionEndsQuietly()
+{
+    Sandbox sandbox;
+    sandbox.writeBranding({{"exe", "Tesmar.exe"}, {"name", "n"}});
+    const QString file = placeProgram(sandbox, QStringLiteral("update"));
+    auto process = start(sandbox, file, QStringList());
+    expectQuietEnd(*process);
 }
 
 QTEST_MAIN(TestPrograms)
