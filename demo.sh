@@ -26,6 +26,8 @@ download=$sandbox/download
 cp build/linux/src/install/install "$download/"
 printf '[info]\r\nexe=Tesmar.exe\r\nname=泰斯玛云渲染\r\nnameEN=Tesmar Render\r\nthird=\r\nmark=demo\r\nlang=zh_cn\r\n' \
     | iconv -f UTF-8 -t GB2312 > "$download/TS.ini"
+# No servers of the maker's are reached from the demo: the local services come with the full demo.
+printf '[server]\nops=http://127.0.0.1:9\nweb=http://127.0.0.1:9\n' > "$download/service.ini"
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "== install (close its window to end the demo)"

@@ -7,7 +7,7 @@ top=$PWD
 
 # shellcheck source=tools/packages.sh
 . tools/packages.sh
-ensure_packages "${build_packages[@]}" g++-mingw-w64-x86-64 wine64 xvfb xauth xz-utils
+ensure_packages "${build_packages[@]}" g++-mingw-w64-x86-64 wine64 xvfb xauth xz-utils icoutils
 
 echo "== Windows sources: syntax check with mingw-w64"
 # The Windows backend compiles only for Windows; checking it here against the Linux Qt headers
@@ -57,7 +57,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;tasklist.exe=n"
 "$WINE" wineboot --init >/dev/null 2>&1
 cp build/win64/tests/wine/tasklist.exe "$WINEPREFIX/drive_c/windows/system32/tasklist.exe"
 set +e
-(cd build/win64 && xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'ctest --output-on-failure -j2; rc=$?; wineserver -k; exit $rc')
+# One test at a time: they share the prefix's registry, desktop and programs menu.
+(cd build/win64 && xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'ctest --output-on-failure --timeout 900; rc=$?; wineserver -k; exit $rc')
 rc=$?
 set -e
 rm -rf "$wine_root"

@@ -225,6 +225,7 @@ void TestUpdateWindow::apply()
     if (menuFolder && !shown.isEmpty())
         sandbox.writeFile(QDir(sandbox.root()).relativeFilePath(menu + QStringLiteral("/old.lnk")), "old");
 
+    const QStringList desktopBefore = QDir(settings.desktopPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
     Widget window;
     QSignalSpy applied(&window, &Widget::updateApplied);
     QVERIFY(applied.wait(60000));
@@ -253,7 +254,7 @@ void TestUpdateWindow::apply()
 
     const QString desktop = settings.desktopPath() + QLatin1Char('/') + shown + QStringLiteral(".lnk");
     if (shown.isEmpty()) {
-        QVERIFY(QDir(settings.desktopPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
+        QCOMPARE(QDir(settings.desktopPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), desktopBefore);
     } else {
         QCOMPARE(QDir::toNativeSeparators(QFileInfo(desktop).symLinkTarget()), client);
         const QString start = (chinese ? QStringLiteral("启动") : QStringLiteral("start ")) + shown + QStringLiteral(".lnk");

@@ -230,6 +230,11 @@ void Widget::zipOver()
         runReg->setValue(exe, clientPath() + QStringLiteral(" RegAutoRun"));
     writeUninstallEntry();
     writeProductSettings();
+    // Written through before the window says the installation is done, not whenever the
+    // settings find time: a machine switched off at "Finish" keeps its registration.
+    runReg->sync();
+    uninstallReg->sync();
+    productReg->sync();
 
     Platform::openToAllUsers(QFileInfo(installDir).absolutePath());
     removeGeneralEditionFiles();

@@ -169,6 +169,10 @@ void Widget::applyUpdate()
     uninstallReg->setValue(QStringLiteral("DisplayIcon"), client);
     uninstallReg->endGroup();
     productReg->setValue(QStringLiteral("InstallDir"), newDir);
+    // Written through before the window offers "Finish".
+    runReg->sync();
+    uninstallReg->sync();
+    productReg->sync();
 
     if (!name.isEmpty()) {
         const QString menu = startMenuPath() + QLatin1Char('/') + name;

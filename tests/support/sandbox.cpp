@@ -54,6 +54,24 @@ void clearSuiteKeys()
         key->remove(QString());
         key->sync();
     }
+    // The autostart value of the client the tests install.
+    const std::unique_ptr<QSettings> run(
+        Platform::openKey(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"), nullptr));
+    run->remove(QStringLiteral("Tesmar.exe"));
+    run->sync();
+}
+
+// The desktop and the programs menu are the shell's own on Windows, shared by every test: what a
+// case adds there goes with the case.
+QStringList shellEntries()
+{
+    QStringList entries;
+    for (const QString &folder : {Platform::desktopFolder(), Platform::programsMenuFolder()}) {
+        const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
+        for (const QString &name : names)
+            entries.append(folder + QLatin1Char('/') + name);
+    }
+    return entries;
 }
 } // namespace
 
@@ -79,11 +97,20 @@ Sandbox::Sandbox()
     writeFile(QStringLiteral("program/service.ini"), "[server]\nops=http://127.0.0.1:9\nweb=http://127.0.0.1:9\n");
     BaseWidget::setProgramDirForTesting(programDir());
     clearSuiteKeys();
+    m_shellEntries = shellEntries();
 }
 
 Sandbox::~Sandbox()
 {
     clearSuiteKeys();
+    for (const QString &entry : shellEntries()) {
+        if (m_shellEntries.contains(entry))
+            continue;
+        if (QFileInfo(entry).isDir() && !QFileInfo(entry).isSymLink())
+            QDir(entry).removeRecursively();
+        else
+            QFile::remove(entry);
+    }
     BaseWidget::setProgramDirForTesting(QString());
     BaseWidget::chinese = m_savedChinese;
     BaseWidget::exe = m_savedExe;

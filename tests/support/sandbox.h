@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QProcessEnvironment>
+#include <QStringList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -35,6 +36,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QStringList m_shellEntries;
     QMap<QByteArray, QByteArray> m_saved;
     QMap<QByteArray, bool> m_wasSet;
     bool m_savedChinese;
