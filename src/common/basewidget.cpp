@@ -270,6 +270,16 @@ void BaseWidget::veryDel(const QString &path)
     qDebug() << "dir:" << QDir().rmpath(path);
 }
 
+void BaseWidget::createMenuShortcuts(const QString &folder, const QString &client, const QString &uninstaller)
+{
+    // All levels: removing an old folder with veryDel takes an emptied programs menu along.
+    QDir().mkpath(folder);
+    const QString start = chinese ? QStringLiteral("启动") : QStringLiteral("start ");
+    const QString remove = chinese ? QStringLiteral("卸载") : QStringLiteral("uninstall ");
+    QFile::link(client, folder + QLatin1Char('/') + QStringLiteral("%1.lnk").arg(QStringLiteral("%1%2").arg(start, name)));
+    QFile::link(uninstaller, folder + QLatin1Char('/') + QStringLiteral("%1.lnk").arg(QStringLiteral("%1%2").arg(remove, name)));
+}
+
 QString BaseWidget::readReg(const QString &subKey, const QString &valueName)
 {
     return Platform::readMachineValue64(subKey, valueName);

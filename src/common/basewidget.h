@@ -43,6 +43,9 @@ public:
     static QString readReg(const QString &subKey, const QString &valueName);
     QString startMenuPath();
     QString desktopPath();
+    // The two programs-menu shortcuts of the product in folder: "启动"/"start " + name to the
+    // client, "卸载"/"uninstall " + name to the uninstaller. The folder is made with all its levels.
+    void createMenuShortcuts(const QString &folder, const QString &client, const QString &uninstaller);
     // Writes the 32-bit images of the icon file into the executable as its icon images 7 to 1.
     // False when the icon file cannot be read, holds no 32-bit image or the executable cannot be
     // updated; then the executable is unchanged.

@@ -261,16 +261,8 @@ void Widget::createShortcuts()
             veryDel(startMenuFolder);
         veryDel(desktopShortcut);
     }
-    if (ui->startMenu->isChecked()) {
-        // All levels: removing the old folder takes an emptied programs menu along with it.
-        QDir().mkpath(startMenuFolder);
-        const QString start = chinese ? QStringLiteral("启动") : QStringLiteral("start ");
-        const QString remove = chinese ? QStringLiteral("卸载") : QStringLiteral("uninstall ");
-        QFile::link(clientPath(),
-                    startMenuFolder + QLatin1Char('/') + QStringLiteral("%1.lnk").arg(QStringLiteral("%1%2").arg(start, name)));
-        QFile::link(inFolder(installDir, QStringLiteral("uninstall.exe")),
-                    startMenuFolder + QLatin1Char('/') + QStringLiteral("%1.lnk").arg(QStringLiteral("%1%2").arg(remove, name)));
-    }
+    if (ui->startMenu->isChecked())
+        createMenuShortcuts(startMenuFolder, clientPath(), inFolder(installDir, QStringLiteral("uninstall.exe")));
     QFile::link(clientPath(), desktopShortcut);
 }
 

@@ -178,12 +178,7 @@ void Widget::applyUpdate()
         const QString menu = startMenuPath() + QLatin1Char('/') + name;
         if (QFileInfo::exists(menu)) {
             veryDel(menu);
-            // All levels: removing the folder may take an emptied programs menu along with it.
-            QDir().mkpath(menu);
-            const QString start = chinese ? QStringLiteral("启动") : QStringLiteral("start ");
-            const QString remove = chinese ? QStringLiteral("卸载") : QStringLiteral("uninstall ");
-            QFile::link(client, menu + QLatin1Char('/') + QStringLiteral("%1.lnk").arg(QStringLiteral("%1%2").arg(start, name)));
-            QFile::link(uninstaller, menu + QLatin1Char('/') + QStringLiteral("%1.lnk").arg(QStringLiteral("%1%2").arg(remove, name)));
+            createMenuShortcuts(menu, client, uninstaller);
         }
         const QString desktop = desktopPath() + QLatin1Char('/') + name + QStringLiteral(".lnk");
         veryDel(desktop);
