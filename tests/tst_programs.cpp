@@ -47,7 +47,8 @@ std::unique_ptr<QProcess> start(const Sandbox &sandbox, const QString &file, QSt
         arguments = QFileInfo(file).baseName() == QLatin1String("update") ? QStringList{QStringLiteral("5.2.0.0")} : QStringList();
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(sandbox.environment());
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Own pipes, not the test's output: a tool the program had started when the test stopped it
+    // (tasklist, say) would otherwise hold the test runner's output open.
     process->start(file, arguments);
     return process;
 }
