@@ -54,12 +54,17 @@ wine_root=$(mktemp -d)
 export WINEPREFIX=$wine_root/prefix WINEDEBUG=-all WINE=/usr/lib/wine/wine64
 # No Mono or Gecko prompts; and the working tasklist stand-in instead of wine's stub.
 export WINEDLLOVERRIDES="mscoree,mshtml=;tasklist.exe=n"
-"$WINE" wineboot --init >/dev/null 2>&1
+# One wine server for the whole run, started apart from every test's output (processes it starts
+# would otherwise inherit a test's pipes and keep CTest waiting).
+mkdir -p "$WINEPREFIX"
+"$(dirname "$WINE")/wineserver" -p </dev/null >/dev/null 2>&1
+"$WINE" wineboot --init </dev/null >/dev/null 2>&1
 cp build/win64/tests/wine/tasklist.exe "$WINEPREFIX/drive_c/windows/system32/tasklist.exe"
 set +e
 # One test at a time: they share the prefix's registry, desktop and programs menu.
-(cd build/win64 && xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'ctest --output-on-failure --timeout 900; rc=$?; wineserver -k; exit $rc')
+(cd build/win64 && xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'ctest --output-on-failure --timeout 900')
 rc=$?
+"$(dirname "$WINE")/wineserver" -k
 set -e
 rm -rf "$wine_root"
 exit $rc
