@@ -31,11 +31,6 @@ QStringList sixEmpty()
     return list;
 }
 
-QByteArray fileBytes(const QString &file)
-{
-    QFile in(file);
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-}
 } // namespace
 
 class TestBranding : public QObject

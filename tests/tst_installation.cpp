@@ -25,12 +25,6 @@ const QString settingsKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Havrel\
 const QStringList libraries = {"Qt5Widgets.dll", "Qt5Gui.dll",  "Qt5Core.dll",  "msvcr100.dll",
                                "msvcp100.dll",   "icuuc52.dll", "icuin52.dll", "icudt52.dll"};
 
-QByteArray fileBytes(const QString &file)
-{
-    QFile in(file);
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-}
-
 QByteArray peFixture()
 {
     return fileBytes(QStringLiteral(PE_FIXTURES "/client-reloc.exe"));

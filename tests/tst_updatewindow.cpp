@@ -20,12 +20,6 @@ const QString uninstallKey = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Micro
 const QString runKey = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 const QString settingsKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Havrel\\%1\\Settings");
 
-QByteArray fileBytes(const QString &file)
-{
-    QFile in(file);
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-}
-
 QString inFolder(const QString &folder, const QString &name)
 {
     return folder + QDir::separator() + name;

@@ -4,6 +4,7 @@
 #include "platform.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -177,4 +178,20 @@ QString Sandbox::registryValue(const QString &keyPath, const QString &name)
 {
     const std::unique_ptr<QSettings> key(Platform::openKey(keyPath, nullptr));
     return key->value(name).toString();
+}
+
+QByteArray fileBytes(const QString &file)
+{
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+QStringList filesBelow(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    files.sort();
+    return files;
 }

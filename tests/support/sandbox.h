@@ -43,3 +43,8 @@ private:
     QString m_savedExe;
     QString m_savedThird;
 };
+
+// The whole content of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString &file);
+// The files below folder, relative to it, sorted.
+QStringList filesBelow(const QString &folder);
