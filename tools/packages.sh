@@ -19,3 +19,6 @@ ensure_packages() {
 
 # What building the suite on Linux needs.
 build_packages=(cmake ninja-build g++ pkg-config qtbase5-dev libqt5xml5 libquazip1-qt5-dev fonts-wqy-microhei)
+
+# What serving the update protocol with nginx needs (tools/nginx.sh).
+update_server_packages=(nginx libnginx-mod-http-set-misc)

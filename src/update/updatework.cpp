@@ -1,10 +1,10 @@
 #include "updatework.h"
 
+#include "filerequest.h"
 #include "serveraddress.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -119,45 +119,10 @@ void UpdateWork::downFile()
 
 bool UpdateWork::fetchFile(const QString &address, const QString &target)
 {
-    QNetworkReply *reply = m_http->get(QNetworkRequest(QUrl(address, QUrl::TolerantMode)));
-    QFile out(target);
-    bool writeFailed = false;
-    // The body goes to the file as it arrives, 4096 bytes at a time, so memory does not grow with
-    // the file. An error answer's body is not content and is not written.
-    auto drain = [&] {
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (writeFailed || status >= 400)
-            return;
-        if (!out.isOpen()) {
-            QDir().mkpath(QFileInfo(target).absolutePath());
-            if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                writeFailed = true;
-                return;
-            }
-        }
-        char buffer[4096];
-        for (;;) {
-            const qint64 read = reply->read(buffer, sizeof(buffer));
-            if (read <= 0)
-                break;
-            if (out.write(buffer, read) != read) {
-                writeFailed = true;
-                return;
-            }
-        }
-    };
-    QEventLoop loop;
-    connect(reply, &QNetworkReply::readyRead, &loop, drain);
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    if (reply->error() == QNetworkReply::NoError)
-        drain();
-    out.close();
-    if (reply->error() != QNetworkReply::NoError || writeFailed) {
-        qDebug() << "download failed:" << address << reply->errorString();
-        emit error(-2);
-        return false;
-    }
-    return true;
+    QString reason;
+    if (FileRequest::fetch(*m_http, address, target, &reason))
+        return true;
+    qDebug() << "download failed:" << address << reason;
+    emit error(-2);
+    return false;
 }
