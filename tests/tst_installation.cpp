@@ -106,8 +106,8 @@ std::unique_ptr<Widget> install(bool startMenu = true, bool autoRun = true)
     QSignalSpy destroyed(window.get(), &QObject::destroyed);
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("install")), Qt::LeftButton);
     // Finished, or ended from inside the procedure (the extraction thread then ends first).
-    QTest::qWaitFor([&] { return !finished.isEmpty() || !window->findChild<QThread *>()->isRunning(); }, 60000);
-    QTest::qWaitFor([&] { return !finished.isEmpty(); }, 2000);
+    (void)QTest::qWaitFor([&] { return !finished.isEmpty() || !window->findChild<QThread *>()->isRunning(); }, 60000);
+    (void)QTest::qWaitFor([&] { return !finished.isEmpty(); }, 2000);
     return window;
 }
 

@@ -285,6 +285,38 @@ QString BaseWidget::readReg(const QString &subKey, const QString &valueName)
     return Platform::readMachineValue64(subKey, valueName);
 }
 
+QString BaseWidget::maxInstallDir(const QString &version, int flavour)
+{
+    const QString flavourName = flavour == 1 ? QStringLiteral("3dsMax") : QStringLiteral("3dsMaxDesign");
+    return readReg(QStringLiteral("SOFTWARE\\Autodesk\\%1\\%2").arg(flavourName, version), QStringLiteral("Installdir"));
+}
+
+QStringList BaseWidget::allMaxPath()
+{
+    // 3ds Max 2010 to 2012 registered one key per language; from 2013 on one key per release.
+    static const QStringList versions = {
+        QStringLiteral("12.0\\MAX-1:409"), QStringLiteral("12.0\\MAX-1:804"), QStringLiteral("13.0\\MAX-1:409"),
+        QStringLiteral("13.0\\MAX-1:804"), QStringLiteral("14.0\\MAX-1:409"), QStringLiteral("14.0\\MAX-1:804"),
+        QStringLiteral("15.0"),              QStringLiteral("16.0"),              QStringLiteral("17.0"),
+        QStringLiteral("18.0"),              QStringLiteral("19.0"),              QStringLiteral("20.0")};
+    const QString startup = QStringLiteral("scripts") + QDir::separator() + QStringLiteral("Startup") + QDir::separator();
+    QStringList found;
+    for (const QString &version : versions) {
+        for (int flavour = 1; flavour <= 2; ++flavour) {
+            const QString folder = maxInstallDir(version, flavour);
+            if (folder.isEmpty())
+                continue;
+            // The registered folder ends with its separator; one without it names a folder
+            // "...scripts" that does not exist, and that installation is passed over.
+            const QFileInfo candidate(folder + startup);
+            if (candidate.isDir())
+                found.append(QDir::cleanPath(QDir::fromNativeSeparators(candidate.absoluteFilePath())));
+        }
+    }
+    qDebug() << "qD" << found;
+    return found;
+}
+
 QString BaseWidget::startMenuPath()
 {
     return Platform::programsMenuFolder();

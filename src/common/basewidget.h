@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -41,6 +42,12 @@ public:
     static void killProcess(const QString &name);
     void veryDel(const QString &path);
     static QString readReg(const QString &subKey, const QString &valueName);
+    // The "Installdir" of one 3ds Max installation: version key such as "16.0" or
+    // "14.0\MAX-1:804", flavour 1 for "3dsMax", any other for "3dsMaxDesign"; empty when absent.
+    static QString maxInstallDir(const QString &version, int flavour);
+    // The start-up script folders of every 3ds Max 2010 to 2018 installation that has one, with
+    // "/" separators and no trailing one, in the order of the version keys.
+    static QStringList allMaxPath();
     QString startMenuPath();
     QString desktopPath();
     // The two programs-menu shortcuts of the product in folder: "启动"/"start " + name to the

@@ -42,6 +42,25 @@ QString desktopFolder()
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
+QByteArray batchScriptText(const QString &folder)
+{
+    QString path = folder;
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const QString text = QStringLiteral("ping -n 1 127.0.0.1>nul\r\n") + QStringLiteral("rd \"%1\" /s /q\r\n").arg(path)
+        + QStringLiteral("del %0");
+    return text.toLocal8Bit();
+}
+
+QByteArray shellScriptText(const QString &folder)
+{
+    // Single quotes take every character literally except the quote itself.
+    QString quoted = folder;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    const QString text = QStringLiteral("sleep 1\n") + QStringLiteral("rm -rf -- '%1'\n").arg(quoted)
+        + QStringLiteral("rm -f -- \"$0\"\n");
+    return text.toLocal8Bit();
+}
+
 bool runTool(const QString &program, const QStringList &args, int msecs, QByteArray *output)
 {
     QProcess process;

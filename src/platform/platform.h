@@ -68,6 +68,20 @@ void openToAllUsers(const QString &folder);
 void startDetached(const QString &program, const QStringList &arguments);
 void startClient(const QString &clientPath);
 
+// The uninstaller's clean-up script, which removes the product folder once the uninstaller has
+// ended, then itself. Windows: "ClearQLV.bat" in the system drive's root, the batch form, run by
+// the command interpreter. Elsewhere: "ClearQLV.sh" in the temporary folder, the shell form, run
+// by /bin/sh.
+QString cleanupScriptPath();
+QByteArray cleanupScriptText(const QString &folder);
+void startCleanupScript(const QString &scriptPath);
+// The two forms, built the same on every system: a short pause, the removal of folder with
+// everything in it, the removal of the script itself. The batch form is the exact text the
+// Windows uninstaller writes: three lines in the local 8-bit encoding, CR LF between them, none
+// after the last, the folder with "\" separators.
+QByteArray batchScriptText(const QString &folder);
+QByteArray shellScriptText(const QString &folder);
+
 // Tests observe the acts that must not really happen in a test (starting programs detached,
 // stopping processes by name) through this hook: when set, those acts call it with the program
 // and its arguments instead of happening. Empty: the acts happen.

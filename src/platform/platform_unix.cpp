@@ -220,4 +220,19 @@ void startClient(const QString &clientPath)
     startDetached(clientPath, {});
 }
 
+QString cleanupScriptPath()
+{
+    return QDir::tempPath() + QStringLiteral("/ClearQLV.sh");
+}
+
+QByteArray cleanupScriptText(const QString &folder)
+{
+    return shellScriptText(folder);
+}
+
+void startCleanupScript(const QString &scriptPath)
+{
+    startDetached(QStringLiteral("/bin/sh"), {scriptPath});
+}
+
 } // namespace Platform

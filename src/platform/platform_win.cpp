@@ -158,4 +158,21 @@ void startClient(const QString &clientPath)
     startDetached(QStringLiteral("explorer"), {clientPath});
 }
 
+QString cleanupScriptPath()
+{
+    return qEnvironmentVariable("SystemDrive", QStringLiteral("C:")) + QStringLiteral("\\ClearQLV.bat");
+}
+
+QByteArray cleanupScriptText(const QString &folder)
+{
+    return batchScriptText(folder);
+}
+
+void startCleanupScript(const QString &scriptPath)
+{
+    // CreateProcess documents batch files as run through the command interpreter, so it is
+    // named rather than left to the loader's fallback.
+    startDetached(QStringLiteral("cmd.exe"), {QStringLiteral("/c"), scriptPath});
+}
+
 } // namespace Platform
