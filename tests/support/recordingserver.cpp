@@ -64,7 +64,12 @@ void RecordingServer::serve(QTcpSocket *socket)
         }
         socket->setProperty("buffer", QByteArray());
         const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
-        Request request{requestLine.value(0), requestLine.value(1), buffer.mid(headerEnd + 4, length)};
+        Request request{requestLine.value(0), requestLine.value(1), buffer.mid(headerEnd + 4, length), {}};
+        for (const QByteArray &line : lines.mid(1)) {
+            const int colon = line.indexOf(':');
+            if (colon > 0)
+                request.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+        }
         requests.append(request);
         const QByteArray path = request.target.split('?').first();
         auto found = m_answers.constFind(request.target);

@@ -17,6 +17,7 @@ public:
         QByteArray method;
         QByteArray target; // path and query, as sent
         QByteArray body;
+        QMap<QByteArray, QByteArray> headers; // names in lower case
     };
 
     explicit RecordingServer(int lifetimeMs = 120000);
