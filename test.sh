@@ -52,8 +52,9 @@ echo "== Windows tests under wine"
 # to Windows programs, so the tests use the real windows platform plugin under Xvfb.
 wine_root=$(mktemp -d)
 export WINEPREFIX=$wine_root/prefix WINEDEBUG=-all WINE=/usr/lib/wine/wine64
-# No Mono or Gecko prompts; and the working tasklist stand-in instead of wine's stub.
-export WINEDLLOVERRIDES="mscoree,mshtml=;tasklist.exe=n"
+# No Mono or Gecko prompts, no menu entries of the host for the shortcuts the tests make, and the
+# working tasklist stand-in instead of wine's stub.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;tasklist.exe=n"
 # One wine server for the whole run, started apart from every test's output (processes it starts
 # would otherwise inherit a test's pipes and keep CTest waiting).
 mkdir -p "$WINEPREFIX"

@@ -111,7 +111,9 @@ struct Installation
             QFile::link(installDir + QStringLiteral("/Tesmar.exe"), menu + QStringLiteral("/start.lnk"));
             QFile::link(installDir + QStringLiteral("/Tesmar.exe"), Platform::desktopFolder() + QLatin1Char('/') + shown + QStringLiteral(".lnk"));
         }
-        sandbox.writeFile(QStringLiteral("home/Desktop/notes.txt"), "the user's own");
+        QFile notes(Platform::desktopFolder() + QStringLiteral("/notes.txt"));
+        if (notes.open(QIODevice::WriteOnly))
+            notes.write("the user's own");
     }
 
     QString key;
@@ -131,9 +133,14 @@ struct Acts
     QList<QStringList> acts;
 };
 
+// Whether the entry itself is there. A link counts whatever it points at; Windows shortcuts
+// need the listing, since Qt takes every name ending in ".lnk" for a link, there or not.
 bool exists(const QString &path)
 {
-    return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+    const QFileInfo info(path);
+    return QDir(info.absolutePath())
+        .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+        .contains(info.fileName());
 }
 
 } // namespace
