@@ -7,7 +7,7 @@ top=$PWD
 
 # shellcheck source=tools/packages.sh
 . tools/packages.sh
-ensure_packages "${build_packages[@]}" g++-mingw-w64-x86-64 wine64 xvfb xauth xz-utils icoutils
+ensure_packages "${build_packages[@]}" "${roundtrip_packages[@]}" g++-mingw-w64-x86-64 wine64 xz-utils icoutils
 
 echo "== Windows sources: syntax check with mingw-w64"
 # The Windows backend compiles only for Windows; checking it here against the Linux Qt headers

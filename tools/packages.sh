@@ -22,3 +22,6 @@ build_packages=(cmake ninja-build g++ pkg-config qtbase5-dev libqt5xml5 libquazi
 
 # What serving the update protocol with nginx needs (tools/nginx.sh).
 update_server_packages=(nginx libnginx-mod-http-set-misc)
+
+# What the round trip of the demo and its test needs besides the build (tools/roundtrip.sh).
+roundtrip_packages=("${update_server_packages[@]}" curl xvfb xauth xdotool imagemagick x11-utils)
