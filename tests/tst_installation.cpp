@@ -1,5 +1,6 @@
 // The installation procedure in a sandbox: what lands in the registry store, the folders and the
 // shortcuts, and what the finished window offers.
+#include "actrecorder.h"
 #include "basewidget.h"
 #include "platform.h"
 #include "promptanswerer.h"
@@ -77,24 +78,6 @@ struct Download
     }
 };
 
-struct Acts
-{
-    Acts()
-    {
-        Platform::setActHookForTesting([this](const QString &program, const QStringList &arguments) {
-            started.append(QStringList{program} + arguments);
-        });
-        BaseWidget::setEndProgramForTesting([this](int code) { endedWith = code; });
-    }
-    ~Acts()
-    {
-        Platform::setActHookForTesting({});
-        BaseWidget::setEndProgramForTesting({});
-    }
-    QList<QStringList> started;
-    int endedWith = -1;
-};
-
 // Runs an installation through the window as the user does; returns the window afterwards.
 std::unique_ptr<Widget> install(bool startMenu = true, bool autoRun = true)
 {
@@ -165,7 +148,7 @@ void TestInstallation::editions()
     settings.isChinese();
     const bool chinese = lang != QLatin1String("en_us");
     const QString name = chinese ? QStringLiteral("泰斯玛") : QStringLiteral("Tesmar");
-    Acts acts;
+    ActRecorder acts;
     PromptAnswerer answerer({QStringLiteral("okBtn")});
 
     const auto window = install();
@@ -246,7 +229,7 @@ void TestInstallation::editions()
     QCOMPARE(ops.requests.first().method, QByteArray("POST"));
     QVERIFY(ops.requests.first().target.startsWith("/clientChannel/clientChannelInfo?mark=qd-7&macAddr="));
     QVERIFY(ops.requests.first().target.contains("&cpu=["));
-    QVERIFY(acts.started.isEmpty());
+    QVERIFY(acts.acts.isEmpty());
 }
 
 void TestInstallation::optionsUnchecked()
@@ -260,7 +243,7 @@ void TestInstallation::optionsUnchecked()
     // An earlier installation's start-menu folder goes even when no new one is made.
     const QString menu = settings.startMenuPath() + QStringLiteral("/泰斯玛");
     sandbox.writeFile(QDir(sandbox.root()).relativeFilePath(menu + QStringLiteral("/old.lnk")), "old");
-    Acts acts;
+    ActRecorder acts;
 
     const auto window = install(false, false);
     QVERIFY(!QFileInfo::exists(menu));
@@ -275,7 +258,7 @@ void TestInstallation::reinstallation()
     Download download(sandbox, {{"exe", "Tesmar.exe"}, {"name", "泰斯玛"}}, QStringLiteral("Tesmar.exe"), ops);
     BaseWidget settings;
     settings.isChinese();
-    Acts acts;
+    ActRecorder acts;
     const auto first = install();
     const QString firstDir = first->installDir;
 
@@ -309,7 +292,7 @@ void TestInstallation::generalEditionFilesDeleted()
     Sandbox::setRegistryValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\Havrel\\DVClient\\Settings"), QStringLiteral("InstallDir"),
                               native(sandbox.path(QStringLiteral("general"))));
     BaseWidget settings;
-    Acts acts;
+    ActRecorder acts;
     install();
     QCOMPARE(QDir(sandbox.path(QStringLiteral("general"))).entryList(QDir::Files), QStringList{"DVClient.exe"});
 }
@@ -338,7 +321,7 @@ void TestInstallation::companionInstaller()
                                   QStringLiteral("InstallDir"), QStringLiteral("C:\\tools"));
     BaseWidget settings;
     settings.isChinese();
-    Acts acts;
+    ActRecorder acts;
     const auto window = install();
     window->findChild<QCheckBox *>(QStringLiteral("installVantoo"))->setChecked(checked);
     QSignalSpy destroyed(window.get(), &QObject::destroyed);
@@ -350,7 +333,7 @@ void TestInstallation::companionInstaller()
                                                                                        : QStringList{client}};
     if (started)
         expected.append({inFolder(sandbox.programDir(), QStringLiteral("Vantoosetup.exe")), "/sp-", "/silent"});
-    QCOMPARE(acts.started, expected);
+    QCOMPARE(acts.acts, expected);
     QVERIFY(!window->isVisible());
 }
 
@@ -363,7 +346,7 @@ void TestInstallation::unreachableReportServer()
     sandbox.writeFile(QStringLiteral("program/service.ini"), "[server]\nops=http://127.0.0.1:9\n");
     BaseWidget settings;
     settings.isChinese();
-    Acts acts;
+    ActRecorder acts;
     const auto window = install();
     QCOMPARE(window->findChild<QPushButton *>(QStringLiteral("install"))->text(), QStringLiteral("开启n"));
     QCOMPARE(Sandbox::registryValue(settingsKey.arg(QStringLiteral("TesmarQLV")), QStringLiteral("InstallDir")), window->installDir);

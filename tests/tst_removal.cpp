@@ -1,5 +1,6 @@
 // The uninstaller's removal in a sandbox laid out like a real installation: what goes, what
 // stays, the 3ds Max start-up scripts and the clean-up script.
+#include "actrecorder.h"
 #include "basewidget.h"
 #include "cleanupscript.h"
 #include "platform.h"
@@ -121,18 +122,6 @@ struct Installation
     QString installDir;
 };
 
-struct Acts
-{
-    Acts()
-    {
-        Platform::setActHookForTesting([this](const QString &program, const QStringList &arguments) {
-            acts.append(QStringList{program} + arguments);
-        });
-    }
-    ~Acts() { Platform::setActHookForTesting({}); }
-    QList<QStringList> acts;
-};
-
 // Whether the entry itself is there. A link counts whatever it points at; Windows shortcuts
 // need the listing, since Qt takes every name ending in ".lnk" for a link, there or not.
 bool exists(const QString &path)
@@ -246,7 +235,7 @@ void TestRemoval::removal()
                                   .arg(client.imageName(), lang, name, nameEN, third));
     Sandbox::setRegistryValue(runKey, client.imageName(), installed.installDir + QStringLiteral(" RegAutoRun"));
 
-    Acts acts;
+    ActRecorder acts;
     auto window = std::make_unique<Widget>();
     QCOMPARE(BaseWidget::exe, client.imageName());
     window->doUninstall();
@@ -330,7 +319,7 @@ void TestRemoval::refusedLayouts()
     Sandbox::setRegistryValue(uninstallKey.arg(installed.key), QStringLiteral("installDir"), native(dir));
     const QStringList before = filesBelow(sandbox.path(QStringLiteral("programs")));
 
-    Acts acts;
+    ActRecorder acts;
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("not the installer's layout")));
     auto window = std::make_unique<Widget>();
     window->doUninstall();
@@ -389,7 +378,7 @@ void TestRemoval::closingBeforeRemovalWritesNoScript()
     Sandbox sandbox;
     Installation installed(sandbox, QString(), QStringLiteral("zh_cn"), QStringLiteral("泰斯玛渲染"), QStringLiteral("Tesmar"));
     const QStringList before = filesBelow(installed.productFolder);
-    Acts acts;
+    ActRecorder acts;
     {
         Widget window;
         window.show();

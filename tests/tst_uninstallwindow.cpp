@@ -1,5 +1,6 @@
 // The uninstaller's window, its start-up check and the reason survey against a server on
 // 127.0.0.1.
+#include "actrecorder.h"
 #include "basewidget.h"
 #include "platform.h"
 #include "probeprocess.h"
@@ -55,22 +56,6 @@ struct Installed
 };
 
 // Starting and stopping programs is recorded, not done.
-struct Acts
-{
-    Acts()
-    {
-        Platform::setActHookForTesting([this](const QString &program, const QStringList &arguments) {
-            acts.append(QStringList{program} + arguments);
-        });
-    }
-    ~Acts()
-    {
-        Platform::setActHookForTesting({});
-        QFile::remove(Platform::cleanupScriptPath());
-    }
-    QList<QStringList> acts;
-};
-
 template <typename T>
 T *child(const Widget &window, const char *name)
 {
@@ -206,7 +191,7 @@ void TestUninstallWindow::surveyRoundTrip()
     server.answer(listPath, sixRows());
     server.answer(answerPath, "{\"code\":0}");
     Installed installed(sandbox, QString(), QStringLiteral("zh_cn"), server.base());
-    Acts acts;
+    ActRecorder acts;
 
     Widget window;
     window.show();
@@ -260,7 +245,7 @@ void TestUninstallWindow::answerWithoutList()
     RecordingServer server;
     server.answer(listPath, list, status);
     Installed installed(sandbox, QString(), QStringLiteral("zh_cn"), server.base());
-    Acts acts;
+    ActRecorder acts;
 
     Widget window;
     QVERIFY(server.waitForRequests(1));
@@ -299,7 +284,7 @@ void TestUninstallWindow::skippedSurvey()
     RecordingServer server;
     server.answer(listPath, sixRows());
     Installed installed(sandbox, third, lang, server.base());
-    Acts acts;
+    ActRecorder acts;
 
     Widget window;
     window.show();
@@ -321,7 +306,7 @@ void TestUninstallWindow::unreachableServerStillRemoves()
 {
     Sandbox sandbox;
     Installed installed(sandbox, QString(), QStringLiteral("zh_cn"));
-    Acts acts;
+    ActRecorder acts;
 
     Widget window;
     QTest::mouseClick(child<QPushButton>(window, "uninstall"), Qt::LeftButton);

@@ -1,4 +1,5 @@
 // The update window and the switch-over to the new folder, in a sandbox with a server on 127.0.0.1.
+#include "actrecorder.h"
 #include "basewidget.h"
 #include "platform.h"
 #include "recordingserver.h"
@@ -61,18 +62,6 @@ struct Installed
     QString key;
     QString current;
     RecordingServer server;
-};
-
-struct Acts
-{
-    Acts()
-    {
-        Platform::setActHookForTesting([this](const QString &program, const QStringList &arguments) {
-            started.append(QStringList{program} + arguments);
-        });
-    }
-    ~Acts() { Platform::setActHookForTesting({}); }
-    QList<QStringList> started;
 };
 
 QPushButton *button(const Widget &window, const char *name)
@@ -156,7 +145,7 @@ void TestUpdateWindow::retryFillsTheSameFolderThenFinishLaunches()
     Installed installed(sandbox, QString(), QStringLiteral("en_us"), QStringLiteral("泰斯玛"), QStringLiteral("Tesmar"));
     BaseWidget settings;
     settings.isChinese();
-    Acts acts;
+    ActRecorder acts;
     Widget window;
     window.show();
     QVERIFY(settled(window));
@@ -176,7 +165,7 @@ void TestUpdateWindow::retryFillsTheSameFolderThenFinishLaunches()
 
     QTest::mouseClick(button(window, "update"), Qt::LeftButton);
     const QString client = inFolder(newDir, QStringLiteral("Tesmar.exe"));
-    QCOMPARE(acts.started, (QList<QStringList>{QSysInfo::productType() == QLatin1String("windows")
+    QCOMPARE(acts.acts, (QList<QStringList>{QSysInfo::productType() == QLatin1String("windows")
                                                    ? QStringList{"explorer", client}
                                                    : QStringList{client}}));
     QVERIFY(!window.isVisible());

@@ -1,5 +1,7 @@
 #include "recordingserver.h"
 
+#include "httprequest.h"
+
 #include <QTcpSocket>
 #include <QTest>
 
@@ -47,29 +49,12 @@ void RecordingServer::serve(QTcpSocket *socket)
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
         QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
-        const int headerEnd = buffer.indexOf("\r\n\r\n");
-        if (headerEnd < 0) {
-            socket->setProperty("buffer", buffer);
+        HttpRequest received;
+        const bool complete = HttpRequest::take(buffer, &received);
+        socket->setProperty("buffer", buffer);
+        if (!complete)
             return;
-        }
-        const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
-        int length = 0;
-        for (const QByteArray &line : lines) {
-            if (line.toLower().startsWith("content-length:"))
-                length = line.mid(15).trimmed().toInt();
-        }
-        if (buffer.size() < headerEnd + 4 + length) {
-            socket->setProperty("buffer", buffer);
-            return;
-        }
-        socket->setProperty("buffer", QByteArray());
-        const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
-        Request request{requestLine.value(0), requestLine.value(1), buffer.mid(headerEnd + 4, length), {}};
-        for (const QByteArray &line : lines.mid(1)) {
-            const int colon = line.indexOf(':');
-            if (colon > 0)
-                request.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
-        }
+        const Request request{received.method, received.target, received.body, received.headers};
         requests.append(request);
         const QByteArray path = request.target.split('?').first();
         auto found = m_answers.constFind(request.target);

@@ -1,5 +1,7 @@
 #include "servicestandin.h"
 
+#include "httprequest.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,24 +40,11 @@ void ServiceStandIn::serve(QTcpSocket *socket)
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
         QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
-        const int headerEnd = buffer.indexOf("\r\n\r\n");
-        if (headerEnd < 0) {
-            socket->setProperty("buffer", buffer);
-            return;
-        }
-        const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
-        int length = 0;
-        for (const QByteArray &line : lines) {
-            if (line.toLower().startsWith("content-length:"))
-                length = line.mid(15).trimmed().toInt();
-        }
-        if (buffer.size() < headerEnd + 4 + length) {
-            socket->setProperty("buffer", buffer);
-            return;
-        }
-        socket->setProperty("buffer", QByteArray());
-        const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
-        answer(socket, requestLine.value(0), requestLine.value(1), buffer.mid(headerEnd + 4, length));
+        HttpRequest request;
+        const bool complete = HttpRequest::take(buffer, &request);
+        socket->setProperty("buffer", buffer);
+        if (complete)
+            answer(socket, request.method, request.target, request.body);
     });
 }
 
