@@ -3,15 +3,15 @@
 # and 5.2.0.0), serves them with nginx and runs the service stand-in on free loopback ports, lays
 # out a sandbox in OUT and runs install, update 5.2.0.0 and uninstall there. After each step it
 # checks what a user would find (registry store, folders, shortcuts, what the servers received)
-# and stops with exit code 1 at the first difference. Ends with OUT/report.txt.
+# and ends with exit code 1 when any of those checks failed. Writes OUT/report.txt.
 #   tools/roundtrip.sh BUILD OUT
 # BUILD is a Linux build folder of the suite. Needs an X display: ROUNDTRIP_MANUAL=1 leaves the
 # clicking to a person, otherwise the script clicks itself (xdotool) and saves a screenshot of
 # every window state to OUT. ROUNDTRIP_LANG=en_us runs the English interface.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=tools/nginx.sh
-. "$here/nginx.sh"
+# shellcheck source=tools/roundtrip-lib.sh
+. "$here/roundtrip-lib.sh"
 bin=$(cd "$1" && pwd)
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
@@ -28,55 +28,8 @@ rm -rf "$sandbox" "$publish" "$out"/nginx "$out"/release "$out"/*.png "$out"/*.t
 mkdir -p "$sandbox"/{home/Desktop,home/.local/share/applications,tmp,programs,run,download} "$publish/store"
 chmod 700 "$sandbox/run"
 
-failures=0
-expect() { # DESCRIPTION COMMAND...: one expectation, counted when it fails
-    local description=$1
-    shift
-    if "$@"; then
-        echo "   ok: $description"
-    else
-        echo "   FAILED: $description"
-        failures=$((failures + 1))
-    fi
-}
-
-echo "== services"
-standin_pid=
-cleanup() {
-    stop_update_server
-    if [ -n "$standin_pid" ]; then kill "$standin_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-start_update_server "$publish/store" "$out/nginx"
-"$bin/tools/servicestandin/service-standin" --log "$out/services.jsonl" --port-file "$out/standin.port" >/dev/null &
-standin_pid=$!
-for _ in $(seq 100); do [ -s "$out/standin.port" ] && break; sleep 0.1; done
-service=http://127.0.0.1:$(cat "$out/standin.port")
-echo "   update server (nginx) $UPDATE_SERVER, service stand-in $service"
-
-echo "== publish 5.1.3.0 and 5.2.0.0"
-# One version of the client as the maker builds it: the client, the uninstaller and the updater
-# (on Linux under the Windows file names the registry entries carry), data and a plug-in script.
-make_version() {
-    local folder=$1 version=$2
-    mkdir -p "$folder/data" "$folder/plugins"
-    cp "$bin/tools/sampleclient/sample-client" "$folder/Tesmar.exe"
-    cp "$bin/src/uninstall/uninstall" "$folder/uninstall.exe"
-    cp "$bin/src/update/update" "$folder/update.exe"
-    echo "$version" > "$folder/version.txt"
-    printf '[server]\nbs=%s\nops=%s\nweb=%s\n' "$service" "$service" "$UPDATE_SERVER" > "$folder/service.ini"
-    printf 'render presets of %s\n' "$version" > "$folder/data/presets.txt"
-    head -c 300000 /dev/zero | tr '\0' 's' > "$folder/data/scene-cache.bin"
-    echo "-- Tesmar menu for 3ds Max" > "$folder/plugins/tesmarMenu.ms"
-}
-make_version "$out/release/5.1.3.0" 5.1.3.0
-make_version "$out/release/5.2.0.0" 5.2.0.0
-echo "GPU preset added in 5.2" > "$out/release/5.2.0.0/data/gpu-presets.txt"
-printf '<b>5.2.0.0</b><br/>更快的上传速度 / faster uploads<br/>GPU 渲染预设 / GPU render presets\n' > "$out/release/notes-5.2.0.0.html"
-"$bin/tools/publisher/publish" --source "$out/release/5.1.3.0" --version 5.1.3.0 --out "$publish" --prefix "$UPDATE_SERVER" \
-    | sed 's/^/   /'
-"$bin/tools/publisher/publish" --source "$out/release/5.2.0.0" --version 5.2.0.0 --out "$publish" --prefix "$UPDATE_SERVER" \
-    --note "$out/release/notes-5.2.0.0.html" --previous 5.1.3.0 | tee "$out/publish-5.2.0.0.txt" | sed 's/^/   /'
+start_services "$bin" "$out"
+publish_versions "$bin" "$out" "$bin/tools/sampleclient/sample-client" "$bin/src/uninstall/uninstall" "$bin/src/update/update"
 
 # The sandbox: a user's account of its own, nothing of this machine's settings read or changed.
 export HOME=$sandbox/home XDG_CONFIG_HOME=$sandbox/home/.config XDG_DATA_HOME=$sandbox/home/.local/share \
@@ -91,11 +44,9 @@ shown=$name
 download=$sandbox/download
 cp "$bin/src/install/install" "$download/"
 cp "$publish/packages/5.1.3.0/files.zip" "$download/"
-printf '[info]\r\nexe=Tesmar.exe\r\nname=%s\r\nnameEN=Tesmar Render\r\nthird=\r\nmark=demo\r\nlang=%s\r\n' "$name" "$lang" \
-    | iconv -f UTF-8 -t GB2312 > "$download/TS.ini"
+write_branding "$download/TS.ini" "$name" "" "$lang"
 printf '[server]\nbs=%s\nops=%s\nweb=%s\n' "$service" "$service" "$UPDATE_SERVER" > "$download/service.ini"
 
-# --- driving the windows ------------------------------------------------------------------------
 window_of() { # PID: the program's visible top-level window
     local id
     for _ in $(seq 300); do
@@ -105,26 +56,10 @@ window_of() { # PID: the program's visible top-level window
     done
     return 1
 }
-click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }  # WINDOW X Y
-shot() { # WINDOW NAME
-    sleep 0.5
-    import -window "$1" "$out/$2.png"
-    echo "   screenshot $2.png"
-}
-wait_for() { # SECONDS COMMAND...: until the command succeeds
-    local limit=$1
-    shift
-    for _ in $(seq $((limit * 10))); do "$@" && return 0; sleep 0.1; done
-    echo "   gave up waiting for: $*" >&2
-    return 1
-}
 # The registry store: one INI file per hive; a value is found by its name and data.
 registered() { cat "$registry"/*.ini 2>/dev/null | grep -qF -- "$1"; }
 not_registered() { ! registered "$1"; }
-recorded() { grep -qF -- "$1" "$out/services.jsonl"; }
-same_tree() { diff -r "$1" "$2" >/dev/null; }
 link_to() { [ "$(readlink "$1")" = "$2" ]; }
-gone() { [ ! -e "$1" ] && [ ! -L "$1" ]; }
 starts() { grep -c "started version $1 from $2" "$HOME/sample-client.log" 2>/dev/null || true; }
 
 echo "== install 5.1.3.0"
@@ -169,7 +104,7 @@ fi
 wait $pid || true
 new_dir=$(dirname "$(grep -lx 5.2.0.0 $(find "$PROGRAMFILES" -name version.txt) | head -n 1)")
 echo "   updated into ${new_dir#"$out"/}"
-downloads=$(awk '$1 ~ /getVersionStream/ && $2 == 200' "$out/nginx/access.log" | wc -l)
+downloads=$(downloads)
 expect "the new folder lies beside the old one" [ "$(dirname "$new_dir")" = "$product" ]
 expect "it holds exactly the published 5.2.0.0 files" same_tree "$out/release/5.2.0.0" "$new_dir"
 expect "only the 3 changed files were downloaded" [ "$downloads" = 3 ]
@@ -232,8 +167,4 @@ echo "== report"
     sed 's/^/  /' "$out/services.jsonl"
 } > "$out/report.txt"
 cat "$out/report.txt"
-if [ "$failures" -ne 0 ]; then
-    echo "$failures checks FAILED"
-    exit 1
-fi
-echo "all checks passed"
+finish_checks

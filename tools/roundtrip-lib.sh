@@ -1,0 +1,103 @@
+# Sourced by the round-trip scripts (tools/roundtrip.sh for the Linux programs,
+# tools/roundtrip-wine.sh for the Windows programs under wine): the servers, the published
+# versions, the window driving and the checks they share.
+# shellcheck source=tools/nginx.sh
+. "$(dirname "${BASH_SOURCE[0]}")/nginx.sh"
+
+failures=0
+expect() { # DESCRIPTION COMMAND...: one expectation, counted when it fails
+    local description=$1
+    shift
+    if "$@"; then
+        echo "   ok: $description"
+    else
+        echo "   FAILED: $description"
+        failures=$((failures + 1))
+    fi
+}
+finish_checks() {
+    if [ "$failures" -ne 0 ]; then
+        echo "$failures checks FAILED"
+        exit 1
+    fi
+    echo "all checks passed"
+}
+
+# start_services LINUX-BUILD OUT: nginx on the file store OUT/publish/store and the service
+# stand-in, both on free loopback ports; sets UPDATE_SERVER and service. Stopped on exit.
+standin_pid=
+stop_services() {
+    stop_update_server
+    if [ -n "$standin_pid" ]; then kill "$standin_pid" 2>/dev/null || true; fi
+}
+start_services() {
+    local bin=$1 out=$2
+    echo "== services"
+    trap stop_services EXIT
+    mkdir -p "$out/publish/store"
+    start_update_server "$out/publish/store" "$out/nginx"
+    rm -f "$out/standin.port"
+    "$bin/tools/servicestandin/service-standin" --log "$out/services.jsonl" --port-file "$out/standin.port" >/dev/null &
+    standin_pid=$!
+    for _ in $(seq 100); do [ -s "$out/standin.port" ] && break; sleep 0.1; done
+    service=http://127.0.0.1:$(cat "$out/standin.port")
+    echo "   update server (nginx) $UPDATE_SERVER, service stand-in $service"
+}
+
+# publish_versions LINUX-BUILD OUT CLIENT UNINSTALLER UPDATER: two versions of the client as the
+# maker builds them (the client, the uninstaller and the updater under the file names the
+# registry entries carry, data and a plug-in script), published into OUT/publish. 5.2.0.0
+# changes two files and adds one.
+make_version() {
+    local folder=$1 version=$2 client=$3 uninstaller=$4 updater=$5
+    mkdir -p "$folder/data" "$folder/plugins"
+    cp "$client" "$folder/Tesmar.exe"
+    cp "$uninstaller" "$folder/uninstall.exe"
+    cp "$updater" "$folder/update.exe"
+    echo "$version" > "$folder/version.txt"
+    printf '[server]\nbs=%s\nops=%s\nweb=%s\n' "$service" "$service" "$UPDATE_SERVER" > "$folder/service.ini"
+    printf 'render presets of %s\n' "$version" > "$folder/data/presets.txt"
+    head -c 300000 /dev/zero | tr '\0' 's' > "$folder/data/scene-cache.bin"
+    echo "-- Tesmar menu for 3ds Max" > "$folder/plugins/tesmarMenu.ms"
+}
+publish_versions() {
+    local bin=$1 out=$2
+    shift 2
+    echo "== publish 5.1.3.0 and 5.2.0.0"
+    make_version "$out/release/5.1.3.0" 5.1.3.0 "$@"
+    make_version "$out/release/5.2.0.0" 5.2.0.0 "$@"
+    echo "GPU preset added in 5.2" > "$out/release/5.2.0.0/data/gpu-presets.txt"
+    printf '<b>5.2.0.0</b><br/>更快的上传速度 / faster uploads<br/>GPU 渲染预设 / GPU render presets\n' \
+        > "$out/release/notes-5.2.0.0.html"
+    "$bin/tools/publisher/publish" --source "$out/release/5.1.3.0" --version 5.1.3.0 --out "$out/publish" \
+        --prefix "$UPDATE_SERVER" | sed 's/^/   /'
+    "$bin/tools/publisher/publish" --source "$out/release/5.2.0.0" --version 5.2.0.0 --out "$out/publish" \
+        --prefix "$UPDATE_SERVER" --note "$out/release/notes-5.2.0.0.html" --previous 5.1.3.0 \
+        | tee "$out/publish-5.2.0.0.txt" | sed 's/^/   /'
+}
+
+# The branding file of a download folder: GB2312, CR LF lines.
+write_branding() { # FILE NAME THIRD LANG
+    printf '[info]\r\nexe=Tesmar.exe\r\nname=%s\r\nnameEN=Tesmar Render\r\nthird=%s\r\nmark=demo\r\nlang=%s\r\n' "$2" "$3" "$4" \
+        | iconv -f UTF-8 -t GB2312 > "$1"
+}
+
+# --- driving the windows ------------------------------------------------------------------------
+# The points clicked are the buttons' centres in the windows' forms (the frame adds 3 pixels).
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }  # WINDOW X Y
+shot() { # WINDOW NAME
+    sleep 0.5
+    import -window "$1" "$out/$2.png"
+    echo "   screenshot $2.png"
+}
+wait_for() { # SECONDS COMMAND...: until the command succeeds
+    local limit=$1
+    shift
+    for _ in $(seq $((limit * 10))); do "$@" && return 0; sleep 0.1; done
+    echo "   gave up waiting for: $*" >&2
+    return 1
+}
+recorded() { grep -qF -- "$1" "$out/services.jsonl"; }
+same_tree() { diff -r "$1" "$2" >/dev/null; }
+gone() { [ ! -e "$1" ] && [ ! -L "$1" ]; }
+downloads() { awk '$1 ~ /getVersionStream/ && $2 == 200' "$out/nginx/access.log" | wc -l; }
