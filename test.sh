@@ -66,6 +66,13 @@ set +e
 (cd build/win64 && xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'ctest --output-on-failure --timeout 900')
 rc=$?
 "$(dirname "$WINE")/wineserver" -k
-set -e
 rm -rf "$wine_root"
+
+echo "== Windows round trip under wine"
+# The Windows programs end to end in a prefix of their own: install, update, uninstall, then a
+# partner build, against nginx and the service stand-in of the Linux build.
+xvfb-run -a -s "-screen 0 1024x768x24" tools/roundtrip-wine.sh build/linux build/win64 build/win64/roundtrip
+roundtrip_rc=$?
+set -e
+[ $rc -eq 0 ] && rc=$roundtrip_rc
 exit $rc

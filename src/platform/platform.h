@@ -70,8 +70,9 @@ void startClient(const QString &clientPath);
 
 // The uninstaller's clean-up script, which removes the product folder once the uninstaller has
 // ended, then itself. Windows: "ClearQLV.bat" in the system drive's root, the batch form, run by
-// the command interpreter. Elsewhere: "ClearQLV.sh" in the temporary folder, the shell form, run
-// by /bin/sh.
+// the command interpreter after a pause of about three seconds, so that the uninstaller has ended
+// and its file can go. Elsewhere: "ClearQLV.sh" in the temporary folder, the shell form, run by
+// /bin/sh.
 QString cleanupScriptPath();
 QByteArray cleanupScriptText(const QString &folder);
 void startCleanupScript(const QString &scriptPath);

@@ -171,8 +171,12 @@ QByteArray cleanupScriptText(const QString &folder)
 void startCleanupScript(const QString &scriptPath)
 {
     // CreateProcess documents batch files as run through the command interpreter, so it is
-    // named rather than left to the loader's fallback.
-    startDetached(QStringLiteral("cmd.exe"), {QStringLiteral("/c"), scriptPath});
+    // named. The script's own pause, one loopback echo, is over at once: started directly, it
+    // raced the uninstaller's end and could not remove the still running uninstall.exe, nor the
+    // product folder with it. So the interpreter first waits about three seconds (ping sends its
+    // echoes a second apart), then runs the script by its path, its text unchanged.
+    startDetached(QStringLiteral("cmd.exe"),
+                  {QStringLiteral("/c"), QStringLiteral("ping -n 4 127.0.0.1>nul & %1").arg(scriptPath)});
 }
 
 } // namespace Platform
