@@ -83,6 +83,17 @@ write_branding() { # FILE NAME THIRD LANG
 }
 
 # --- driving the windows ------------------------------------------------------------------------
+# The program's window: the newest visible top-level window titled as the forms are (one program
+# runs at a time, and the title finds the windows of wine's programs as well).
+window_of() {
+    local id
+    for _ in $(seq 600); do
+        id=$(xdotool search --onlyvisible --name '^Widget$' 2>/dev/null | tail -n 1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
 # The points clicked are the buttons' centres in the windows' forms (the frame adds 3 pixels).
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }  # WINDOW X Y
 shot() { # WINDOW NAME

@@ -47,16 +47,6 @@ reg_value() { # KEY NAME: the data of a registry value, empty when absent
 }
 reg_is() { [ "$(reg_value "$1" "$2")" = "$3" ]; }
 reg_gone() { ! "$WINE" reg query "$1" </dev/null >/dev/null 2>&1; }
-# The program's window: the newest visible top-level window titled as the forms are.
-window_of() {
-    local id
-    for _ in $(seq 600); do
-        id=$(xdotool search --onlyvisible --name '^Widget$' 2>/dev/null | tail -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 ended() { ! kill -0 "$1" 2>/dev/null; }
 lnk_points_at() { grep -aqF -- "$2" "$1"; } # a shell link names its target's path in its text
 icon_images() { wrestool -l --type=3 "$1" 2>/dev/null | grep -c 'language=1033' || true; }

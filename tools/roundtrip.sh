@@ -47,15 +47,6 @@ cp "$publish/packages/5.1.3.0/files.zip" "$download/"
 write_branding "$download/TS.ini" "$name" "" "$lang"
 printf '[server]\nbs=%s\nops=%s\nweb=%s\n' "$service" "$service" "$UPDATE_SERVER" > "$download/service.ini"
 
-window_of() { # PID: the program's visible top-level window
-    local id
-    for _ in $(seq 300); do
-        id=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | tail -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 # The registry store: one INI file per hive; a value is found by its name and data.
 registered() { cat "$registry"/*.ini 2>/dev/null | grep -qF -- "$1"; }
 not_registered() { ! registered "$1"; }
@@ -66,7 +57,7 @@ echo "== install 5.1.3.0"
 "$download/install" > "$out/install.log" 2>&1 &
 pid=$!
 if [ -n "$automatic" ]; then
-    w=$(window_of $pid)
+    w=$(window_of)
     shot "$w" install-1-start
     click "$w" 293 293                   # install
     wait_for 120 registered 'DisplayVersion=5.1.3.0'
@@ -95,7 +86,7 @@ echo "== update 5.2.0.0"
 "$install_dir/update.exe" 5.2.0.0 > "$out/update.log" 2>&1 &
 pid=$!
 if [ -n "$automatic" ]; then
-    w=$(window_of $pid)
+    w=$(window_of)
     wait_for 120 registered 'DisplayVersion=5.2.0.0'
     sleep 1
     shot "$w" update-1-finished
@@ -118,7 +109,7 @@ echo "== uninstall"
 "$new_dir/uninstall.exe" > "$out/uninstall.log" 2>&1 &
 pid=$!
 if [ -n "$automatic" ]; then
-    w=$(window_of $pid)
+    w=$(window_of)
     wait_for 30 recorded '"kind":"reason list"'
     sleep 0.5
     shot "$w" uninstall-1-confirm
