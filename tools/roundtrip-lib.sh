@@ -95,10 +95,31 @@ window_of() {
     return 1
 }
 # The points clicked are the buttons' centres in the windows' forms (the frame adds 3 pixels).
-click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }  # WINDOW X Y
+# Nothing for a window that is gone: import would wait for a window to be picked by hand.
+window_picture() {
+    xwininfo -id "$1" >/dev/null 2>&1 || return 0
+    timeout 10 import -window "$1" rgb:- 2>/dev/null | md5sum
+}
+# click WINDOW X Y [ATTEMPTS]: clicks until the window's picture shows that the click arrived (or
+# the window is gone). A window just mapped can miss a click on a loaded machine, so up to
+# ATTEMPTS (3) clicks are made. The mouse rests on the point first: a hover look is not an answer.
+click() {
+    local window=$1 x=$2 y=$3 attempts=${4:-3} before attempt
+    xdotool mousemove --window "$window" "$x" "$y"
+    sleep 0.3
+    before=$(window_picture "$window")
+    for ((attempt = 0; attempt < attempts; attempt++)); do
+        xdotool click 1
+        for _ in $(seq 50); do
+            [ "$(window_picture "$window")" != "$before" ] && return 0
+            sleep 0.1
+        done
+    done
+    echo "   the window did not answer a click at $x,$y" >&2
+}
 shot() { # WINDOW NAME
     sleep 0.5
-    import -window "$1" "$out/$2.png"
+    timeout 10 import -window "$1" "$out/$2.png"
     echo "   screenshot $2.png"
 }
 wait_for() { # SECONDS COMMAND...: until the command succeeds
@@ -108,6 +129,7 @@ wait_for() { # SECONDS COMMAND...: until the command succeeds
     echo "   gave up waiting for: $*" >&2
     return 1
 }
+ended() { ! kill -0 "$1" 2>/dev/null; }
 recorded() { grep -qF -- "$1" "$out/services.jsonl"; }
 same_tree() { diff -r "$1" "$2" >/dev/null; }
 gone() { [ ! -e "$1" ] && [ ! -L "$1" ]; }

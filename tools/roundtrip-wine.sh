@@ -47,7 +47,6 @@ reg_value() { # KEY NAME: the data of a registry value, empty when absent
 }
 reg_is() { [ "$(reg_value "$1" "$2")" = "$3" ]; }
 reg_gone() { ! "$WINE" reg query "$1" </dev/null >/dev/null 2>&1; }
-ended() { ! kill -0 "$1" 2>/dev/null; }
 lnk_points_at() { grep -aqF -- "$2" "$1"; } # a shell link names its target's path in its text
 icon_images() { wrestool -l --type=3 "$1" 2>/dev/null | grep -c 'language=1033' || true; }
 # largest_image ICO: the bytes of the icon file's largest image, as its directory places them.
@@ -111,7 +110,9 @@ uninstall() {
         click "$w" 111 91                # the first reason
         click "$w" 291 91                # the second reason
         shot "$w" "$2-uninstall-2-survey"
-        click "$w" 483 343               # uninstall now
+        # Once only: the removal runs in the window's own thread, so the window answers only when it
+        # is done, and a second click could reach the button before it is gone.
+        click "$w" 483 343 1             # uninstall now
     fi
     wait_for 120 reg_gone "$uninstall_key"
     sleep 2

@@ -47,6 +47,12 @@ cp "$publish/packages/5.1.3.0/files.zip" "$download/"
 write_branding "$download/TS.ini" "$name" "" "$lang"
 printf '[server]\nbs=%s\nops=%s\nweb=%s\n' "$service" "$service" "$UPDATE_SERVER" > "$download/service.ini"
 
+# finish_program PID: the program's end. Driven by this script, a program still running a minute
+# after its last click has hung; it is stopped so that the checks can say what is missing.
+finish_program() {
+    if [ -n "$automatic" ] && ! wait_for 60 ended "$1"; then kill "$1" 2>/dev/null || true; fi
+    wait "$1" || true
+}
 # The registry store: one INI file per hive; a value is found by its name and data.
 registered() { cat "$registry"/*.ini 2>/dev/null | grep -qF -- "$1"; }
 not_registered() { ! registered "$1"; }
@@ -65,7 +71,7 @@ if [ -n "$automatic" ]; then
     shot "$w" install-2-finished
     click "$w" 293 293                   # start the client
 fi
-wait $pid || true
+finish_program $pid
 install_dir=$(dirname "$(find "$PROGRAMFILES" -name version.txt | head -n 1)")
 product=$(dirname "$install_dir")
 echo "   installed into ${install_dir#"$out"/}"
@@ -92,7 +98,7 @@ if [ -n "$automatic" ]; then
     shot "$w" update-1-finished
     click "$w" 293 333                   # finish: start the client from the new folder
 fi
-wait $pid || true
+finish_program $pid
 new_dir=$(dirname "$(grep -lx 5.2.0.0 $(find "$PROGRAMFILES" -name version.txt) | head -n 1)")
 echo "   updated into ${new_dir#"$out"/}"
 downloads=$(downloads)
@@ -120,14 +126,16 @@ if [ -n "$automatic" ]; then
         click "$w" 111 91                # the first reason
         click "$w" 291 91                # the second reason
         shot "$w" uninstall-2-survey
-        click "$w" 483 343               # uninstall now
+        # Once only: the removal runs in the window's own thread, so the window answers only when it
+        # is done, and a second click could reach the button before it is gone.
+        click "$w" 483 343 1             # uninstall now
     fi
     wait_for 60 not_registered TesmarQLV
     sleep 1
     shot "$w" uninstall-3-finished
     click "$w" 288 313                   # finish
 fi
-wait $pid || true
+finish_program $pid
 # The clean-up script pauses a second before it removes the product folder and itself.
 wait_for 30 gone "$product" || true
 expect "the product folder is gone, old version included" gone "$product"
